@@ -1,0 +1,49 @@
+#include "app/Main.h"
+
+#include "app/MsgBox.h"
+#include "app/Settings.h"
+#include "app/Splash.h"
+#include "app/WindowHelpers.h"
+#include "data/DbError.h"
+#include "ui/main/frmVantor.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QLabel>
+
+std::unique_ptr<frmVantor> Main()
+{
+    SetBusyCursor(true);
+    auto splash = std::make_unique<frmSplash>();
+    splash->Form_Load();
+    StartupWait(1000);
+    splash->lblProgress->setText(QStringLiteral("Opening Database..."));
+    splash->lblProgress->repaint();
+
+    IniFilePath = ProgramFolder() + QStringLiteral("/VANTOR.INI");
+    if (!QFileInfo(IniFilePath).isFile())
+        WriteDefaultSettings();
+    // Paths keep their letter case: on this file system case names another file.
+    DatabasePath = ReadIniSetting(QStringLiteral("Preferences"), QStringLiteral("Database"),
+                                  DefaultDatabasePath());
+
+    auto window = std::make_unique<frmVantor>();
+    try {
+        window->Form_Load();
+    } catch (const DbError& e) {
+        splash.reset();
+        SetBusyCursor(false);
+        MsgBox(QStringLiteral("Vantor cannot open its database\n%1\n\n%2")
+                   .arg(ConfiguredDatabasePath(), e.text()),
+               MsgIcon::Critical);
+        return nullptr;
+    }
+    StartupWait(500);
+    splash.reset();
+    QApplication::processEvents();
+    StartupWait(250);
+    window->show();
+    window->repaint();
+    SetBusyCursor(false);
+    return window;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+class QWidget;
+class QDialog;
+
+// Window geometry is given in twips; the screen has 15 twips to a pixel at 96 dpi.
+constexpr int kTwipsPerPixel = 15;
+constexpr int twips(int tw) { return tw / kTwipsPerPixel; }
+
+void SetGeometryTwips(QWidget* w, int left, int top, int width, int height);
+
+// Places a window in the middle of the whole screen (not the work area); no clamping.
+void CenterForm(QWidget* window);
+
+// The hourglass over every window of the program, or the normal pointer again.
+void SetBusyCursor(bool busy);
+
+// Closes a dialog and lets the windows under it repaint.
+void UnloadDialog(QDialog* dialog, bool accepted);
+
+// The start-up pauses; tests switch them off.
+void SetStartupWaitsEnabled(bool enabled);
+void StartupWait(int milliseconds);

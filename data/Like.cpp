@@ -1,0 +1,173 @@
+#include "data/Like.h"
+
+#include <QChar>
+#include <QString>
+
+#include <sqlite3.h>
+
+#include <vector>
+
+namespace {
+
+// Folded form of a code point: its base letter (accents removed) in case-folded form.
+// Combining marks fold to 0 and are skipped.
+char32_t foldSlow(char32_t c)
+{
+    if (QChar::category(c) == QChar::Mark_NonSpacing)
+        return 0;
+    QString s = QString::fromUcs4(&c, 1).normalized(QString::NormalizationForm_D);
+    char32_t base = s.isEmpty() ? c : s.at(0).unicode();
+    if (QChar::isHighSurrogate(base))
+        base = c;
+    return QChar::toCaseFolded(base);
+}
+
+char32_t fold(char32_t c)
+{
+    if (c < 128)
+        return (c >= 'A' && c <= 'Z') ? c + 32 : c;
+    if (c > 0xFFFF)
+        return QChar::toCaseFolded(c);
+    static std::vector<char32_t> table(0x10000, 0xFFFFFFFFu);
+    char32_t& slot = table[c];
+    if (slot == 0xFFFFFFFFu)
+        slot = foldSlow(c);
+    return slot;
+}
+
+// Decodes UTF-8; malformed bytes stand for themselves.
+char32_t nextCodePoint(const unsigned char*& p, const unsigned char* end)
+{
+    unsigned char b = *p++;
+    if (b < 0x80)
+        return b;
+    int extra = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
+    char32_t cp = extra == 3 ? (b & 0x07) : extra == 2 ? (b & 0x0F) : (b & 0x1F);
+    if (extra == 0 || end - p < extra)
+        return 0xDC00 + b; // an unpaired byte: never equal to a real character
+    for (int i = 0; i < extra; ++i) {
+        if ((p[i] & 0xC0) != 0x80)
+            return 0xDC00 + b;
+        cp = (cp << 6) | (p[i] & 0x3F);
+    }
+    p += extra;
+    return cp;
+}
+
+struct Token {
+    char32_t c;
+    enum Kind { Literal, One, Any } kind;
+};
+
+std::vector<Token> patternTokens(const char* pattern, int length, char32_t escape)
+{
+    std::vector<Token> out;
+    out.reserve(length);
+    auto p = reinterpret_cast<const unsigned char*>(pattern);
+    auto end = p + length;
+    while (p < end) {
+        char32_t c = nextCodePoint(p, end);
+        if (escape && c == escape && p < end) {
+            char32_t lit = fold(nextCodePoint(p, end));
+            if (lit)
+                out.push_back({lit, Token::Literal});
+        } else if (c == '%') {
+            if (out.empty() || out.back().kind != Token::Any)
+                out.push_back({0, Token::Any});
+        } else if (c == '_') {
+            out.push_back({0, Token::One});
+        } else if (char32_t f = fold(c)) {
+            out.push_back({f, Token::Literal});
+        }
+    }
+    return out;
+}
+
+void foldedText(const char* text, int length, std::vector<char32_t>& out)
+{
+    out.clear();
+    out.reserve(length);
+    auto p = reinterpret_cast<const unsigned char*>(text);
+    auto end = p + length;
+    while (p < end) {
+        if (char32_t f = fold(nextCodePoint(p, end)))
+            out.push_back(f);
+    }
+}
+
+// Wildcard matching with one backtrack point: linear for the usual patterns.
+bool matchTokens(const std::vector<Token>& pat, const std::vector<char32_t>& txt)
+{
+    size_t p = 0, t = 0;
+    size_t starP = SIZE_MAX, starT = 0;
+    while (t < txt.size()) {
+        if (p < pat.size() && pat[p].kind == Token::Any) {
+            starP = ++p;
+            starT = t;
+        } else if (p < pat.size() &&
+                   (pat[p].kind == Token::One || pat[p].c == txt[t])) {
+            ++p;
+            ++t;
+        } else if (starP != SIZE_MAX) {
+            p = starP;
+            t = ++starT;
+        } else {
+            return false;
+        }
+    }
+    while (p < pat.size() && pat[p].kind == Token::Any)
+        ++p;
+    return p == pat.size();
+}
+
+void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    for (int i = 0; i < argc; ++i) {
+        if (sqlite3_value_type(argv[i]) == SQLITE_NULL) {
+            sqlite3_result_null(ctx);
+            return;
+        }
+    }
+    auto pattern = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    int patternLength = sqlite3_value_bytes(argv[0]);
+    auto text = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
+    int textLength = sqlite3_value_bytes(argv[1]);
+    char32_t escape = 0;
+    if (argc == 3) {
+        auto e = reinterpret_cast<const unsigned char*>(sqlite3_value_text(argv[2]));
+        int n = sqlite3_value_bytes(argv[2]);
+        if (n > 0)
+            escape = nextCodePoint(e, e + n);
+    }
+    if (!pattern || !text) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    sqlite3_result_int(ctx, LikeMatch(pattern, patternLength, text, textLength, escape) ? 1 : 0);
+}
+
+} // namespace
+
+bool LikeMatch(const char* pattern, int patternLength, const char* text, int textLength,
+               char32_t escape)
+{
+    thread_local std::vector<char32_t> folded;
+    const std::vector<Token> tokens = patternTokens(pattern, patternLength, escape);
+    foldedText(text, textLength, folded);
+    return matchTokens(tokens, folded);
+}
+
+bool LikeMatch(const QByteArray& pattern, const QByteArray& text, char32_t escape)
+{
+    return LikeMatch(pattern.constData(), int(pattern.size()), text.constData(), int(text.size()),
+                     escape);
+}
+
+bool RegisterLike(sqlite3* db)
+{
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    return sqlite3_create_function(db, "like", 2, flags, nullptr, likeFunction, nullptr,
+                                   nullptr) == SQLITE_OK &&
+           sqlite3_create_function(db, "like", 3, flags, nullptr, likeFunction, nullptr,
+                                   nullptr) == SQLITE_OK;
+}

@@ -1,0 +1,122 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QSqlRecord>
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class BoundField;
+class Connection;
+
+// A record source: one SQL text and the record set it yields. Only the keys of the rows are
+// held; the current row is read from the database in small blocks as the set is walked.
+// Every operation that fails in the database throws DbError and leaves the set as it was.
+class RecordSource : public QObject {
+    Q_OBJECT
+public:
+    explicit RecordSource(const QString& name, QObject* parent = nullptr);
+    ~RecordSource() override;
+
+    // "...;Data Source=" followed by the database path.
+    void setConnectionString(const QString& text);
+    const QString& connectionString() const { return m_connectionText; }
+    Connection* connection() const { return m_connection.get(); }
+
+    // The SQL text: "SELECT * FROM [Table]", optionally followed by " WHERE ...".
+    void setRecordSource(const QString& sql);
+    const QString& recordSource() const { return m_sql; }
+
+    // Runs the SQL text; the first row is then current (none for an empty set).
+    void Refresh();
+    void Requery();
+    // Saves what is pending and empties the set: no current row until the next refresh.
+    void Close();
+
+    bool isBOF() const;
+    bool isEOF() const;
+    int RecordCount() const { return int(m_keys.size()); }
+    bool hasCurrentRow() const;
+    // Index of the current row, -1 before the first, RecordCount() after the last.
+    int position() const { return m_pos; }
+    qint64 currentKey() const;
+
+    void MoveFirst();
+    void MoveLast();
+    void MoveNext();
+    void MovePrevious();
+    // Calls row for the current row and each one after it, then stands at the end. Bound
+    // boxes are brought up to date once, at the end, instead of at every row.
+    void WalkToEnd(const std::function<void()>& row);
+
+    // A field of the current row (a null QVariant for an empty field or no current row),
+    // including a value set and not yet saved.
+    QVariant Field(const QString& name) const;
+    void setField(const QString& name, const QVariant& value);
+
+    // Starts a new row; it is current, with no key until Update saves it.
+    void AddNew();
+    // Saves the current row, new or changed, with what was typed into its bound boxes.
+    void Update();
+    // Deletes the current row only; the next row becomes current.
+    void Delete();
+    // From the current row forward, the first row that meets "Field = value" becomes current;
+    // the set stands at its end when none does. Returns whether a row was found.
+    bool Find(const QString& criterion);
+
+    // A box showing a field of the current row; typing into it is saved with the row.
+    void bind(BoundField* box, const QString& field);
+    // Saves typing and set values of the current row, if there are any.
+    void SavePending();
+    bool hasPendingEdit() const;
+
+signals:
+    void currentChanged();
+
+private:
+    enum class EditState { None, Editing, Adding };
+
+    void ensureConnection() const;
+    void runKeys();
+    void setPosition(int pos);
+    const QSqlRecord* currentRecord() const;
+    void loadBlock(int pos) const;
+    void showBound();
+    void collectBound();
+    void onRolledBack();
+    void onCommitted();
+    QString keyedWhere() const;
+
+    QString m_name;
+    QString m_connectionText;
+    std::shared_ptr<Connection> m_connection;
+    QString m_sql;
+    QString m_table;
+    QString m_where;
+
+    std::vector<qint64> m_keys;
+    int m_pos = 0;
+
+    mutable int m_blockStart = -1;
+    mutable std::vector<QSqlRecord> m_block;
+
+    EditState m_state = EditState::None;
+    QHash<QString, QVariant> m_pending; // field name in lower case -> value
+    QHash<QString, QString> m_fieldNames; // lower case -> as given
+
+    // Values written in the open transaction, given back if it is rolled back.
+    QHash<qint64, QHash<QString, QVariant>> m_writtenInTransaction;
+    // Values whose save was undone; shown again when their row is current.
+    QHash<qint64, QHash<QString, QVariant>> m_unsaved;
+
+    struct Binding {
+        BoundField* box;
+        QString field;
+    };
+    std::vector<Binding> m_bindings;
+    bool m_walking = false;
+};

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "data/BoundField.h"
+
+#include <QPlainTextEdit>
+
+// A multi-line box bound to a field: wraps at its width, vertical scroll bar always shown so
+// that the wrap width never changes.
+class BoundTextBox : public QPlainTextEdit, public BoundField {
+    Q_OBJECT
+public:
+    explicit BoundTextBox(QWidget* parent = nullptr);
+
+    QString boundText() const override { return toPlainText(); }
+    void showValue(const QString& text, bool modified) override;
+    bool isBoundModified() const override { return document()->isModified(); }
+    void setBoundModified(bool modified) override { document()->setModified(modified); }
+    void setBoundEditable(bool editable) override { setReadOnly(!editable); }
+};

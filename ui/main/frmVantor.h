@@ -1,0 +1,129 @@
+#pragma once
+
+#include <QWidget>
+
+class BoundTextBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QAction;
+class QTabWidget;
+class QToolButton;
+class RecordSource;
+class Connection;
+
+// The main window: the title list, three tabs, and every command of the program.
+// Dialogs and reports work directly on its record sources and controls.
+class frmVantor : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmVantor(QWidget* parent = nullptr);
+    ~frmVantor() override;
+
+    // Opens the record sources and lists the titles; throws DbError when the database
+    // cannot be opened.
+    void Form_Load();
+
+    // Controls, named as their objectName.
+    QGroupBox* SSFrame1;
+    QComboBox* cboSoftware;
+    QToolButton *cmdAddSoftware, *cmdEditSoftware, *cmdDeleteSoftware, *cmdPrint, *cmdPreferences;
+    QTabWidget* tabGeneral;
+    QGroupBox *Frame1, *Frame2, *Frame3, *Frame4, *Frame5;
+    QLabel* Label1[6];
+    QListWidget *lstVersionDate, *lstVersionID, *lstChanges, *lstChangeID, *lstFiles, *lstFileID;
+    QToolButton *cmdAddVersion, *cmdEditVersion, *cmdDeleteVersion;
+    QToolButton *cmdAddChange, *cmdEditChange, *cmdDeleteChange;
+    QToolButton *cmdAddFile, *cmdEditFile, *cmdDeleteFile;
+    BoundTextBox *txtProblem, *txtSolution, *txtComments;
+    QToolButton *cmdAddProblem, *cmdDeleteProblem, *cmdFind, *cmdClear;
+    QToolButton *cmdFirst, *cmdPrevious, *cmdNext, *cmdLast;
+    QMenu* mnuPrint;
+    QAction *mnuPrintVersionInfo, *mnuPrintCurrentProblemSolution, *mnuPrintAllProblemSolution,
+        *mnuPrintComments;
+
+    RecordSource *dataSoftware, *dataVersions, *dataChanges, *dataFiles, *dataProblems;
+
+    // The window's outer size as it was when it loaded, in twips.
+    qint16 InitialHeight = 0;
+    qint16 InitialWidth = 0;
+
+    // The connection all record sources share.
+    Connection* connection() const;
+
+    // The text of the selected line of a list, empty when no line is selected.
+    static QString SelectedText(const QListWidget* list);
+    static int SelectedIndex(const QListWidget* list);
+    // The key in the partner list at the line selected in the visible list.
+    static QString SelectedKey(const QListWidget* visible, const QListWidget* partner);
+    // SoftwareID of the current row of dataSoftware.
+    qint64 CurrentSoftwareId() const;
+
+    // Rebuilds the version, change and file lists from their record sources.
+    void FillVersionList();
+    void FillChangeList();
+    void FillFileList();
+    // The six change and file commands.
+    void SetDetailCommandsEnabled(bool enabled);
+    // Back to the state after start-up: no title, empty lists and boxes.
+    void ShowNoTitleState();
+    // Lists every title of dataSoftware, sorted without regard to letter case.
+    void FillTitleList();
+
+public slots:
+    void tabGeneral_Click();
+    void cboSoftware_Click();
+    void lstVersionDate_Click();
+    void lstChanges_Click();
+    void lstFiles_Click();
+
+    void cmdFirst_Click();
+    void cmdPrevious_Click();
+    void cmdNext_Click();
+    void cmdLast_Click();
+    void cmdFind_Click();
+    void cmdClear_Click();
+    void cmdAddProblem_Click();
+    void cmdDeleteProblem_Click();
+
+    void cmdAddSoftware_Click();
+    void cmdEditSoftware_Click();
+    void cmdDeleteSoftware_Click();
+    void cmdAddVersion_Click();
+    void cmdEditVersion_Click();
+    void cmdDeleteVersion_Click();
+    void cmdAddChange_Click();
+    void cmdEditChange_Click();
+    void cmdDeleteChange_Click();
+    void cmdAddFile_Click();
+    void cmdEditFile_Click();
+    void cmdDeleteFile_Click();
+
+    void cmdPrint_Click();
+    void mnuPrintVersionInfo_Click();
+    void mnuPrintCurrentProblemSolution_Click();
+    void mnuPrintAllProblemSolution_Click();
+    void mnuPrintComments_Click();
+
+    void cmdPreferences_Click();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override; // Form_Resize
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override; // Form_Unload
+
+private:
+    void buildTitleFrame();
+    void buildVersionTab(QWidget* page);
+    void buildProblemTab(QWidget* page);
+    void buildCommentTab(QWidget* page);
+    void buildPrintMenu();
+    void connectHandlers();
+    void Form_Resize();
+    bool SaveBoundBoxes();
+
+    QSize m_initialSize;
+    bool m_titleChangeHandled = false;
+};

@@ -1,0 +1,193 @@
+// Choosing a title and a version: the lists and their hidden partner lists of keys.
+#include "ui/main/frmVantor.h"
+
+#include "app/DbCommand.h"
+#include "data/DbError.h"
+#include "data/RecordSource.h"
+#include "data/SqlText.h"
+#include "data/TextFormat.h"
+#include "ui/main/BoundTextBox.h"
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QToolButton>
+
+namespace {
+void clearPair(QListWidget* visible, QListWidget* partner)
+{
+    visible->clear();
+    partner->clear();
+}
+
+// Keeps the partner list's selected line on the visible list's.
+void followSelection(const QListWidget* visible, QListWidget* partner)
+{
+    const int row = frmVantor::SelectedIndex(visible);
+    if (row >= 0 && row < partner->count())
+        partner->setCurrentRow(row);
+    else
+        partner->clearSelection();
+}
+} // namespace
+
+QString frmVantor::SelectedText(const QListWidget* list)
+{
+    const QListWidgetItem* item = list->currentItem();
+    return item && item->isSelected() ? item->text() : QString();
+}
+
+int frmVantor::SelectedIndex(const QListWidget* list)
+{
+    const QListWidgetItem* item = list->currentItem();
+    return item && item->isSelected() ? list->currentRow() : -1;
+}
+
+QString frmVantor::SelectedKey(const QListWidget* visible, const QListWidget* partner)
+{
+    const int row = SelectedIndex(visible);
+    return row >= 0 && row < partner->count() ? partner->item(row)->text() : QString();
+}
+
+qint64 frmVantor::CurrentSoftwareId() const
+{
+    if (!dataSoftware->hasCurrentRow())
+        throw DbError(QStringLiteral("No software title is selected."));
+    return dataSoftware->Field(QStringLiteral("SoftwareID")).toLongLong();
+}
+
+void frmVantor::SetDetailCommandsEnabled(bool enabled)
+{
+    for (QToolButton* b :
+         {cmdAddFile, cmdEditFile, cmdDeleteFile, cmdAddChange, cmdEditChange, cmdDeleteChange})
+        b->setEnabled(enabled);
+}
+
+void frmVantor::cboSoftware_Click()
+{
+    const QString title = cboSoftware->currentText();
+    if (title.isEmpty())
+        return;
+    RunCommand(connection(), [&] {
+        // The comments typed for the title shown so far are saved first.
+        if (dataSoftware->RecordCount() > 0 && !dataSoftware->isEOF())
+            dataSoftware->Update();
+        dataSoftware->setRecordSource(Sql::SoftwareByTitle(title));
+        dataSoftware->Refresh();
+        if (!dataSoftware->hasCurrentRow())
+            throw DbError(QStringLiteral("The title \"%1\" is no longer in the database.").arg(title));
+        const qint64 id = CurrentSoftwareId();
+
+        clearPair(lstVersionDate, lstVersionID);
+        clearPair(lstFiles, lstFileID);
+        clearPair(lstChanges, lstChangeID);
+        dataVersions->setRecordSource(Sql::VersionsOf(id));
+        dataVersions->Refresh();
+        FillVersionList();
+        if (lstVersionDate->count() > 0) {
+            lstVersionDate->setCurrentRow(0);
+            SetDetailCommandsEnabled(true);
+        } else {
+            SetDetailCommandsEnabled(false);
+        }
+
+        dataProblems->setRecordSource(Sql::ProblemsOf(id));
+        dataProblems->Refresh();
+
+        for (QToolButton* b : {cmdFind, cmdFirst, cmdPrevious, cmdNext, cmdLast, cmdAddVersion,
+                               cmdEditVersion, cmdDeleteVersion})
+            b->setEnabled(true);
+    });
+}
+
+void frmVantor::FillVersionList()
+{
+    QStringList lines, keys;
+    lines.reserve(dataVersions->RecordCount());
+    keys.reserve(dataVersions->RecordCount());
+    if (!dataVersions->isBOF())
+        dataVersions->MoveFirst();
+    dataVersions->WalkToEnd([&] {
+        lines << VersionLine(dataVersions->Field(QStringLiteral("ReleaseNumber")).toString(),
+                             dataVersions->Field(QStringLiteral("ReleaseDate")));
+        keys << dataVersions->Field(QStringLiteral("ReleaseID")).toString();
+    });
+    if (!dataVersions->isBOF())
+        dataVersions->MoveFirst();
+    clearPair(lstVersionDate, lstVersionID);
+    lstVersionDate->addItems(lines);
+    lstVersionID->addItems(keys);
+}
+
+void frmVantor::FillChangeList()
+{
+    QStringList lines, keys;
+    if (!dataChanges->isBOF())
+        dataChanges->MoveFirst();
+    dataChanges->WalkToEnd([&] {
+        lines << dataChanges->Field(QStringLiteral("Change")).toString();
+        keys << dataChanges->Field(QStringLiteral("ChangeID")).toString();
+    });
+    clearPair(lstChanges, lstChangeID);
+    lstChanges->addItems(lines);
+    lstChangeID->addItems(keys);
+}
+
+void frmVantor::FillFileList()
+{
+    QStringList lines, keys;
+    if (!dataFiles->isBOF())
+        dataFiles->MoveFirst();
+    dataFiles->WalkToEnd([&] {
+        lines << FileLine(dataFiles->Field(QStringLiteral("File")).toString(),
+                          dataFiles->Field(QStringLiteral("Version")).toString(),
+                          dataFiles->Field(QStringLiteral("Date")));
+        keys << dataFiles->Field(QStringLiteral("FileID")).toString();
+    });
+    clearPair(lstFiles, lstFileID);
+    lstFiles->addItems(lines);
+    lstFileID->addItems(keys);
+}
+
+void frmVantor::lstVersionDate_Click()
+{
+    const int row = lstVersionDate->currentRow();
+    if (row < 0 || row >= lstVersionID->count())
+        return; // no version: no key to read, nothing to run
+    lstVersionID->setCurrentRow(row);
+    const QString id = lstVersionID->item(row)->text();
+    RunCommand(connection(), [&] {
+        dataChanges->setRecordSource(Sql::ChangesOf(id));
+        dataChanges->Refresh();
+        FillChangeList();
+        dataFiles->setRecordSource(Sql::FilesOf(id));
+        dataFiles->Refresh();
+        FillFileList();
+        if (lstFiles->count() > 0) {
+            lstFiles->setCurrentRow(0);
+            lstFileID->setCurrentRow(0);
+        }
+    });
+}
+
+void frmVantor::lstChanges_Click() { followSelection(lstChanges, lstChangeID); }
+
+void frmVantor::lstFiles_Click() { followSelection(lstFiles, lstFileID); }
+
+void frmVantor::ShowNoTitleState()
+{
+    {
+        const QSignalBlocker block(cboSoftware);
+        cboSoftware->setCurrentIndex(-1);
+    }
+    clearPair(lstVersionDate, lstVersionID);
+    clearPair(lstFiles, lstFileID);
+    clearPair(lstChanges, lstChangeID);
+    RunCommand(connection(), [&] {
+        if (!dataSoftware->isEOF())
+            dataSoftware->WalkToEnd([] {});
+        dataProblems->Close();
+    });
+    for (QToolButton* b : {cmdAddVersion, cmdEditVersion, cmdDeleteVersion})
+        b->setEnabled(false);
+    SetDetailCommandsEnabled(false);
+}

@@ -1,0 +1,3 @@
+#include "ui/main/frmVantor.h"
+
+void frmVantor::cmdPreferences_Click() {}
