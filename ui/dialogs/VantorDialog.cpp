@@ -1,0 +1,81 @@
+#include "ui/dialogs/VantorDialog.h"
+
+#include "app/WindowHelpers.h"
+#include "ui/main/frmVantor.h"
+
+#include <QDateEdit>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+VantorDialog::VantorDialog(frmVantor* main, const char* name, const QString& caption,
+                           int clientWidth, int clientHeight)
+    : QDialog(main,
+              Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      m_main(main)
+{
+    setObjectName(QLatin1String(name));
+    setWindowTitle(caption);
+    setModal(true);
+    setFixedSize(twips(clientWidth), twips(clientHeight));
+}
+
+void VantorDialog::keyPressEvent(QKeyEvent* event)
+{
+    // Neither OK nor Cancel is the default or cancel button.
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+QPushButton* VantorDialog::makeButton(const char* name, const QString& caption, int left, int top,
+                                      int width, int height)
+{
+    auto* b = new QPushButton(caption, this);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    SetGeometryTwips(b, left, top, width, height);
+    return b;
+}
+
+QLineEdit* VantorDialog::makeLineEdit(const char* name, int left, int top, int width, int height)
+{
+    auto* e = new QLineEdit(this);
+    e->setObjectName(QLatin1String(name));
+    e->setMaxLength(std::numeric_limits<int>::max());
+    SetGeometryTwips(e, left, top, width, height);
+    return e;
+}
+
+QLabel* VantorDialog::makeLabel(const char* name, const QString& caption, int left, int top,
+                                int width, int height)
+{
+    auto* l = new QLabel(caption, this);
+    l->setObjectName(QLatin1String(name));
+    SetGeometryTwips(l, left, top, width, height);
+    return l;
+}
+
+QDateEdit* VantorDialog::makeDatePicker(const char* name, int left, int top, int width,
+                                        int height)
+{
+    auto* d = new QDateEdit(this);
+    d->setObjectName(QLatin1String(name));
+    d->setDisplayFormat(QStringLiteral("MM/dd/yyyy"));
+    d->setCalendarPopup(true);
+    d->setDateRange(QDate(1601, 1, 1), QDate(9999, 12, 31));
+    d->setDate(QDate(1999, 8, 16));
+    SetGeometryTwips(d, left, top, width, height);
+    return d;
+}
+
+void VantorDialog::unload(bool accepted) { UnloadDialog(this, accepted); }

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QDialog>
+
+class frmVantor;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The frame of the editing dialogs: fixed size given in twips, modal, centred when loaded,
+// no default or cancel button (Enter and Escape press nothing), the close box acts as Cancel.
+class VantorDialog : public QDialog {
+    Q_OBJECT
+public:
+    VantorDialog(frmVantor* main, const char* name, const QString& caption, int clientWidth,
+                 int clientHeight);
+
+    frmVantor* main() const { return m_main; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+    QPushButton* makeButton(const char* name, const QString& caption, int left, int top,
+                            int width = 1215, int height = 495);
+    QLineEdit* makeLineEdit(const char* name, int left, int top, int width, int height = 315);
+    QLabel* makeLabel(const char* name, const QString& caption, int left, int top, int width,
+                      int height);
+    // A date picker showing "MM/dd/yyyy", from 01/01/1601 to 12/31/9999, starting at 08/16/1999.
+    QDateEdit* makeDatePicker(const char* name, int left, int top, int width, int height);
+
+    // Closes after a successful OK or a Cancel and lets the main window repaint.
+    void unload(bool accepted);
+
+private:
+    frmVantor* m_main;
+};
