@@ -6,9 +6,10 @@
 
 void ShowDbError(const QString& text)
 {
-    MsgBox(QStringLiteral("The database could not carry out the command; nothing was changed.\n\n%1")
-               .arg(text),
-           MsgIcon::Critical);
+    MsgBox(
+        QStringLiteral("The database could not carry out the command; nothing was changed.\n\n%1")
+            .arg(text),
+        MsgIcon::Critical);
 }
 
 bool RunCommand(Connection* connection, const std::function<void()>& body)

@@ -10,7 +10,7 @@ namespace {
 constexpr qint64 kMaxIniBytes = 64 * 1024 * 1024;
 
 struct Line {
-    qsizetype start = 0; // offset of the line in the file
+    qsizetype start = 0;  // offset of the line in the file
     qsizetype length = 0; // without its line break
 };
 
@@ -30,7 +30,10 @@ QList<Line> splitLines(const QByteArray& data)
     return lines;
 }
 
-QString decode(const QByteArray& bytes) { return QString::fromUtf8(bytes).trimmed(); }
+QString decode(const QByteArray& bytes)
+{
+    return QString::fromUtf8(bytes).trimmed();
+}
 
 bool sameName(const QByteArray& bytes, const QString& name)
 {
@@ -70,7 +73,7 @@ QString unquote(QString v)
 }
 
 struct Location {
-    int sectionLine = -1; // line of the section header
+    int sectionLine = -1;     // line of the section header
     int lastSectionLine = -1; // last non-blank line of the section
     int keyLine = -1;
 };

@@ -26,7 +26,10 @@ QMessageBox::Icon qtIcon(MsgIcon icon)
 }
 } // namespace
 
-void SetMsgBoxHook(MsgBoxHook h) { hook() = std::move(h); }
+void SetMsgBoxHook(MsgBoxHook h)
+{
+    hook() = std::move(h);
+}
 
 MsgResult MsgBox(const QString& text, MsgIcon icon, MsgButtons buttons, MsgResult defaultButton)
 {
@@ -38,8 +41,7 @@ MsgResult MsgBox(const QString& text, MsgIcon icon, MsgButtons buttons, MsgResul
                     QApplication::activeWindow());
     if (buttons == MsgButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(defaultButton == MsgResult::Yes ? QMessageBox::Yes
-                                                             : QMessageBox::No);
+        box.setDefaultButton(defaultButton == MsgResult::Yes ? QMessageBox::Yes : QMessageBox::No);
         box.setEscapeButton(QMessageBox::No);
     } else {
         box.setStandardButtons(QMessageBox::Ok);
@@ -54,7 +56,10 @@ MsgResult MsgBox(const QString& text, MsgIcon icon, MsgButtons buttons, MsgResul
     }
 }
 
-void MsgInform(const QString& text) { MsgBox(text); }
+void MsgInform(const QString& text)
+{
+    MsgBox(text);
+}
 
 bool MsgConfirm(const QString& text)
 {

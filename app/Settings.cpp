@@ -25,9 +25,15 @@ QString ProgramFolder()
     return QCoreApplication::applicationDirPath();
 }
 
-void SetProgramFolder(const QString& folder) { programFolderOverride() = folder; }
+void SetProgramFolder(const QString& folder)
+{
+    programFolderOverride() = folder;
+}
 
-QString DefaultDatabasePath() { return ProgramFolder() + "/vantor.mdb"; }
+QString DefaultDatabasePath()
+{
+    return ProgramFolder() + "/vantor.mdb";
+}
 
 QString ReadIniSetting(const QString& section, const QString& key, const QString& fallback)
 {
@@ -39,6 +45,12 @@ bool WriteIniSetting(const QString& section, const QString& key, const QString& 
     return IniFile::write(IniFilePath, section, key, value);
 }
 
-void WriteDefaultSettings() { WriteIniSetting(kSection, kKey, DefaultDatabasePath()); }
+void WriteDefaultSettings()
+{
+    WriteIniSetting(kSection, kKey, DefaultDatabasePath());
+}
 
-QString ConfiguredDatabasePath() { return ReadIniSetting(kSection, kKey, DatabasePath); }
+QString ConfiguredDatabasePath()
+{
+    return ReadIniSetting(kSection, kKey, DatabasePath);
+}

@@ -45,7 +45,10 @@ void UnloadDialog(QDialog* dialog, bool accepted)
     QApplication::processEvents();
 }
 
-void SetStartupWaitsEnabled(bool enabled) { startupWaits = enabled; }
+void SetStartupWaitsEnabled(bool enabled)
+{
+    startupWaits = enabled;
+}
 
 void StartupWait(int milliseconds)
 {

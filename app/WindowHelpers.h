@@ -5,7 +5,10 @@ class QDialog;
 
 // Window geometry is given in twips; the screen has 15 twips to a pixel at 96 dpi.
 constexpr int kTwipsPerPixel = 15;
-constexpr int twips(int tw) { return tw / kTwipsPerPixel; }
+constexpr int twips(int tw)
+{
+    return tw / kTwipsPerPixel;
+}
 
 void SetGeometryTwips(QWidget* w, int left, int top, int width, int height);
 

@@ -49,7 +49,10 @@ sqlite3* handleOf(const QSqlDatabase& db)
 }
 } // namespace
 
-QString ConnectionText(const QString& databasePath) { return kProvider + databasePath; }
+QString ConnectionText(const QString& databasePath)
+{
+    return kProvider + databasePath;
+}
 
 QString DataSourceOf(const QString& connectionText)
 {
@@ -125,7 +128,10 @@ std::shared_ptr<Connection> Connection::shared(const QString& path)
     return c;
 }
 
-void Connection::closeAll() { registry().clear(); }
+void Connection::closeAll()
+{
+    registry().clear();
+}
 
 QSqlQuery Connection::run(const QString& sql, const QVariantList& values)
 {

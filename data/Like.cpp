@@ -104,8 +104,7 @@ bool matchTokens(const std::vector<Token>& pat, const std::vector<char32_t>& txt
         if (p < pat.size() && pat[p].kind == Token::Any) {
             starP = ++p;
             starT = t;
-        } else if (p < pat.size() &&
-                   (pat[p].kind == Token::One || pat[p].c == txt[t])) {
+        } else if (p < pat.size() && (pat[p].kind == Token::One || pat[p].c == txt[t])) {
             ++p;
             ++t;
         } else if (starP != SIZE_MAX) {
@@ -166,8 +165,8 @@ bool LikeMatch(const QByteArray& pattern, const QByteArray& text, char32_t escap
 bool RegisterLike(sqlite3* db)
 {
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-    return sqlite3_create_function(db, "like", 2, flags, nullptr, likeFunction, nullptr,
-                                   nullptr) == SQLITE_OK &&
-           sqlite3_create_function(db, "like", 3, flags, nullptr, likeFunction, nullptr,
-                                   nullptr) == SQLITE_OK;
+    return sqlite3_create_function(db, "like", 2, flags, nullptr, likeFunction, nullptr, nullptr) ==
+               SQLITE_OK &&
+           sqlite3_create_function(db, "like", 3, flags, nullptr, likeFunction, nullptr, nullptr) ==
+               SQLITE_OK;
 }

@@ -26,7 +26,10 @@ QVariant storable(const QVariant& v)
     return v;
 }
 
-QString bracketed(const QString& name) { return QLatin1Char('[') + name + QLatin1Char(']'); }
+QString bracketed(const QString& name)
+{
+    return QLatin1Char('[') + name + QLatin1Char(']');
+}
 } // namespace
 
 RecordSource::RecordSource(const QString& name, QObject* parent) : QObject(parent), m_name(name)
@@ -56,9 +59,9 @@ void RecordSource::ensureConnection() const
 void RecordSource::setRecordSource(const QString& sql)
 {
     static const QRegularExpression form(
-        QStringLiteral(R"(^\s*SELECT\s+\*\s+FROM\s+\[?([A-Za-z_][A-Za-z0-9_]*)\]?(?:\s+WHERE\s+(.*))?$)"),
-        QRegularExpression::CaseInsensitiveOption |
-            QRegularExpression::DotMatchesEverythingOption);
+        QStringLiteral(
+            R"(^\s*SELECT\s+\*\s+FROM\s+\[?([A-Za-z_][A-Za-z0-9_]*)\]?(?:\s+WHERE\s+(.*))?$)"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     const auto m = form.match(sql);
     if (!m.hasMatch())
         throw DbError(QStringLiteral("The SQL text is not understood: %1").arg(sql));
@@ -95,7 +98,10 @@ void RecordSource::Refresh()
     setPosition(0);
 }
 
-void RecordSource::Requery() { Refresh(); }
+void RecordSource::Requery()
+{
+    Refresh();
+}
 
 void RecordSource::Close()
 {
@@ -108,8 +114,14 @@ void RecordSource::Close()
     setPosition(0);
 }
 
-bool RecordSource::isBOF() const { return m_keys.empty() || m_pos < 0; }
-bool RecordSource::isEOF() const { return m_keys.empty() || m_pos >= int(m_keys.size()); }
+bool RecordSource::isBOF() const
+{
+    return m_keys.empty() || m_pos < 0;
+}
+bool RecordSource::isEOF() const
+{
+    return m_keys.empty() || m_pos >= int(m_keys.size());
+}
 
 bool RecordSource::hasCurrentRow() const
 {
@@ -182,8 +194,7 @@ void RecordSource::loadBlock(int pos) const
         return;
     const int count = int(m_keys.size());
     // Walking backwards reads the rows before the position, otherwise those after it.
-    int start = (m_blockStart >= 0 && pos < m_blockStart) ? std::max(0, pos - kBlockRows + 1)
-                                                           : pos;
+    int start = (m_blockStart >= 0 && pos < m_blockStart) ? std::max(0, pos - kBlockRows + 1) : pos;
     const int end = std::min(count, start + kBlockRows);
     QString list;
     list.reserve((end - start) * 8);
@@ -424,7 +435,10 @@ void RecordSource::showBound()
     }
 }
 
-void RecordSource::onCommitted() { m_writtenInTransaction.clear(); }
+void RecordSource::onCommitted()
+{
+    m_writtenInTransaction.clear();
+}
 
 void RecordSource::onRolledBack()
 {

@@ -105,7 +105,7 @@ private:
     mutable std::vector<QSqlRecord> m_block;
 
     EditState m_state = EditState::None;
-    QHash<QString, QVariant> m_pending; // field name in lower case -> value
+    QHash<QString, QVariant> m_pending;   // field name in lower case -> value
     QHash<QString, QString> m_fieldNames; // lower case -> as given
 
     // Values written in the open transaction, given back if it is rolled back.

@@ -23,7 +23,10 @@ MsgSpy::MsgSpy()
     });
 }
 
-MsgSpy::~MsgSpy() { SetMsgBoxHook({}); }
+MsgSpy::~MsgSpy()
+{
+    SetMsgBoxHook({});
+}
 
 bool MsgSpy::saw(const QString& text) const
 {
@@ -67,9 +70,15 @@ TestEnv::~TestEnv()
     SetProgramFolder(QString());
 }
 
-QString TestEnv::dbPath() const { return ConfiguredDatabasePath(); }
+QString TestEnv::dbPath() const
+{
+    return ConfiguredDatabasePath();
+}
 
-Connection& TestEnv::db() { return *Connection::shared(dbPath()); }
+Connection& TestEnv::db()
+{
+    return *Connection::shared(dbPath());
+}
 
 std::unique_ptr<frmVantor> TestEnv::openWindow()
 {

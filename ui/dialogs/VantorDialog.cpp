@@ -11,9 +11,8 @@
 
 VantorDialog::VantorDialog(frmVantor* main, const char* name, const QString& caption,
                            int clientWidth, int clientHeight)
-    : QDialog(main,
-              Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QDialog(main, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                        Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_main(main)
 {
     setObjectName(QLatin1String(name));
@@ -65,8 +64,7 @@ QLabel* VantorDialog::makeLabel(const char* name, const QString& caption, int le
     return l;
 }
 
-QDateEdit* VantorDialog::makeDatePicker(const char* name, int left, int top, int width,
-                                        int height)
+QDateEdit* VantorDialog::makeDatePicker(const char* name, int left, int top, int width, int height)
 {
     auto* d = new QDateEdit(this);
     d->setObjectName(QLatin1String(name));
@@ -78,4 +76,7 @@ QDateEdit* VantorDialog::makeDatePicker(const char* name, int left, int top, int
     return d;
 }
 
-void VantorDialog::unload(bool accepted) { UnloadDialog(this, accepted); }
+void VantorDialog::unload(bool accepted)
+{
+    UnloadDialog(this, accepted);
+}

@@ -100,14 +100,13 @@ frmVantor::frmVantor(QWidget* parent)
     dataProblems->bind(txtProblem, QStringLiteral("Problem"));
     dataProblems->bind(txtSolution, QStringLiteral("Solution"));
 
-    QWidget* order[] = {tabGeneral,      lstFiles,        cmdAddFile,       cmdDeleteFile,
-                        cmdEditFile,     lstChanges,      cmdAddChange,     cmdDeleteChange,
-                        cmdEditChange,   lstVersionDate,  cmdAddVersion,    cmdDeleteVersion,
-                        cmdEditVersion,  txtSolution,     txtProblem,       cmdFind,
-                        cmdAddProblem,   cmdDeleteProblem, cmdPrevious,     cmdFirst,
-                        cmdNext,         cmdLast,         txtComments,      cboSoftware,
-                        cmdAddSoftware,  cmdDeleteSoftware, cmdEditSoftware, cmdPrint,
-                        cmdPreferences,  cmdClear};
+    QWidget* order[] = {
+        tabGeneral,        lstFiles,         cmdAddFile,       cmdDeleteFile,  cmdEditFile,
+        lstChanges,        cmdAddChange,     cmdDeleteChange,  cmdEditChange,  lstVersionDate,
+        cmdAddVersion,     cmdDeleteVersion, cmdEditVersion,   txtSolution,    txtProblem,
+        cmdFind,           cmdAddProblem,    cmdDeleteProblem, cmdPrevious,    cmdFirst,
+        cmdNext,           cmdLast,          txtComments,      cboSoftware,    cmdAddSoftware,
+        cmdDeleteSoftware, cmdEditSoftware,  cmdPrint,         cmdPreferences, cmdClear};
     for (size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 
@@ -197,8 +196,8 @@ void frmVantor::buildProblemTab(QWidget* page)
     };
     int left = 120;
     for (const auto& b : buttons) {
-        *b.button = MakePictureButton(Frame1, b.name, QLatin1String(b.caption), b.picture, left,
-                                      4380);
+        *b.button =
+            MakePictureButton(Frame1, b.name, QLatin1String(b.caption), b.picture, left, 4380);
         left += 1020;
     }
 }
@@ -240,7 +239,8 @@ void frmVantor::connectHandlers()
             cboSoftware_Click();
         m_titleChangeHandled = false;
     });
-    connect(lstVersionDate, &QListWidget::currentRowChanged, this, &frmVantor::lstVersionDate_Click);
+    connect(lstVersionDate, &QListWidget::currentRowChanged, this,
+            &frmVantor::lstVersionDate_Click);
     connect(lstChanges, &QListWidget::currentRowChanged, this, &frmVantor::lstChanges_Click);
     connect(lstFiles, &QListWidget::currentRowChanged, this, &frmVantor::lstFiles_Click);
 
@@ -279,7 +279,10 @@ void frmVantor::connectHandlers()
     connect(mnuPrintComments, &QAction::triggered, this, &frmVantor::mnuPrintComments_Click);
 }
 
-Connection* frmVantor::connection() const { return dataSoftware->connection(); }
+Connection* frmVantor::connection() const
+{
+    return dataSoftware->connection();
+}
 
 void frmVantor::Form_Load()
 {

@@ -74,7 +74,8 @@ void frmVantor::cboSoftware_Click()
         dataSoftware->setRecordSource(Sql::SoftwareByTitle(title));
         dataSoftware->Refresh();
         if (!dataSoftware->hasCurrentRow())
-            throw DbError(QStringLiteral("The title \"%1\" is no longer in the database.").arg(title));
+            throw DbError(
+                QStringLiteral("The title \"%1\" is no longer in the database.").arg(title));
         const qint64 id = CurrentSoftwareId();
 
         clearPair(lstVersionDate, lstVersionID);
@@ -169,9 +170,15 @@ void frmVantor::lstVersionDate_Click()
     });
 }
 
-void frmVantor::lstChanges_Click() { followSelection(lstChanges, lstChangeID); }
+void frmVantor::lstChanges_Click()
+{
+    followSelection(lstChanges, lstChangeID);
+}
 
-void frmVantor::lstFiles_Click() { followSelection(lstFiles, lstFileID); }
+void frmVantor::lstFiles_Click()
+{
+    followSelection(lstFiles, lstFileID);
+}
 
 void frmVantor::ShowNoTitleState()
 {

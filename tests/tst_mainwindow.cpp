@@ -1,0 +1,192 @@
+#include "app/Main.h"
+#include "app/Settings.h"
+#include "app/WindowHelpers.h"
+#include "data/Connection.h"
+#include "tests/TestSupport.h"
+#include "ui/main/BoundTextBox.h"
+#include "ui/main/frmVantor.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QGuiApplication>
+#include <QListWidget>
+#include <QScreen>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+QList<QToolButton*> nineDetailCommands(frmVantor& w)
+{
+    return {w.cmdAddVersion, w.cmdEditVersion, w.cmdDeleteVersion, w.cmdAddFile,     w.cmdEditFile,
+            w.cmdDeleteFile, w.cmdAddChange,   w.cmdEditChange,    w.cmdDeleteChange};
+}
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void firstStartCreatesSettingsAndDatabase()
+    {
+        TestEnv env;
+        QVERIFY(!QFile::exists(IniFilePath));
+        auto w = Main();
+        QVERIFY(w);
+        QVERIFY(w->isVisible());
+        QVERIFY(!QGuiApplication::overrideCursor());
+        QFile ini(IniFilePath);
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        QCOMPARE(ini.readAll(),
+                 QByteArray("[Preferences]\nDatabase=" + env.folder().toUtf8() + "/vantor.mdb\n"));
+        QVERIFY(QFile::exists(env.folder() + "/vantor.mdb"));
+        QCOMPARE(env.scalar("PRAGMA user_version"), 1);
+        QCOMPARE(w->cboSoftware->count(), 0);
+        for (QToolButton* b : nineDetailCommands(*w))
+            QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
+        QVERIFY(w->cmdAddSoftware->isEnabled());
+        QVERIFY(w->cmdFind->isEnabled());
+    }
+
+    void settingsWithoutTheKeyAreLeftAlone()
+    {
+        TestEnv env;
+        QFile ini(IniFilePath);
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[Other]\nx=1\n");
+        ini.close();
+        auto w = Main();
+        QVERIFY(w);
+        QVERIFY(QFile::exists(env.folder() + "/vantor.mdb"));
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        QCOMPARE(ini.readAll(), QByteArray("[Other]\nx=1\n"));
+    }
+
+    void aDatabaseThatCannotBeOpenedEndsWithOneMessage()
+    {
+        TestEnv env;
+        const QString path = env.folder() + "/Notes.MDB";
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("not a database");
+        f.close();
+        QVERIFY(WriteIniSetting("Preferences", "Database", path));
+        auto w = Main();
+        QVERIFY(!w);
+        QCOMPARE(env.msgs.count(), 1);
+        QCOMPARE(env.msgs.calls[0].icon, MsgIcon::Critical);
+        QVERIFY(env.msgs.lastText().contains(path)); // the path keeps its letter case
+        QVERIFY(env.msgs.lastText().contains("not an SQLite file"));
+        QVERIFY(!QGuiApplication::overrideCursor());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("not a database"));
+    }
+
+    void stateAfterLoad()
+    {
+        TestEnv env;
+        for (const char* t : {"beta", "Alpha", "gamma", "Beta 2"})
+            env.addTitle(t, "some comments");
+        auto w = env.openWindow();
+        QStringList shown;
+        for (int i = 0; i < w->cboSoftware->count(); ++i)
+            shown << w->cboSoftware->itemText(i);
+        QCOMPARE(shown, QStringList({"Alpha", "beta", "Beta 2", "gamma"}));
+        QCOMPARE(w->cboSoftware->currentIndex(), -1);
+        QCOMPARE(w->cboSoftware->currentText(), "");
+        QVERIFY(!w->cboSoftware->isEditable());
+        QCOMPARE(w->txtComments->toPlainText(), ""); // the title set stands after its end
+        QVERIFY(w->txtComments->isReadOnly());
+        QVERIFY(w->txtProblem->isReadOnly());
+        QCOMPARE(w->tabGeneral->currentIndex(), 0);
+        QCOMPARE(w->tabGeneral->tabText(1), " Problems and Solutions ");
+        QVERIFY(w->lstVersionID->isHidden());
+        QCOMPARE(w->windowTitle(), "Vantor");
+        QCOMPARE(w->txtProblem->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QCOMPARE(w->findChild<QWidget*>("lstFileID"), w->lstFileID);
+    }
+
+    void windowKeepsItsFirstSize()
+    {
+        TestEnv env;
+        auto w = env.openWindow();
+        const QSize first = w->size();
+        QCOMPARE(first, QSize(650, 492));
+        w->resize(900, 700);
+        QCoreApplication::processEvents();
+        QCOMPARE(w->size(), first);
+        w->resize(300, 200);
+        QCoreApplication::processEvents();
+        QCOMPARE(w->size(), first);
+        w->showMinimized();
+        w->showNormal();
+        QCoreApplication::processEvents();
+        QCOMPARE(w->size(), first);
+    }
+
+    void problemsTabDisablesBrowsingWithoutATitle()
+    {
+        TestEnv env;
+        const qint64 id = env.addTitle("T");
+        env.addProblem(id, "p", "s");
+        auto w = env.openWindow();
+        QList<QToolButton*> five = {w->cmdFind, w->cmdFirst, w->cmdPrevious, w->cmdNext,
+                                    w->cmdLast};
+        for (QToolButton* b : five)
+            QVERIFY(b->isEnabled()); // no tab clicked yet
+        w->tabGeneral->setCurrentIndex(2);
+        for (QToolButton* b : five)
+            QVERIFY(b->isEnabled());
+        w->tabGeneral->setCurrentIndex(1);
+        for (QToolButton* b : five)
+            QVERIFY(!b->isEnabled());
+        SelectTitle(*w, "T");
+        w->tabGeneral->setCurrentIndex(0);
+        w->tabGeneral->setCurrentIndex(1);
+        for (QToolButton* b : five)
+            QVERIFY(b->isEnabled());
+    }
+
+    void closingSavesTheBoundBoxes()
+    {
+        TestEnv env;
+        const qint64 id = env.addTitle("T");
+        env.addProblem(id, "p", "s");
+        auto w = env.openWindow();
+        SelectTitle(*w, "T");
+        w->txtComments->selectAll();
+        w->txtComments->insertPlainText("note");
+        w->txtSolution->selectAll();
+        w->txtSolution->insertPlainText("reinstall");
+        QVERIFY(w->close());
+        QCOMPARE(env.scalar("SELECT Comments FROM Software"), "note");
+        QCOMPARE(env.scalar("SELECT Solution FROM Problems"), "reinstall");
+    }
+
+    void closingWhenTheSaveFailsAsksFirst()
+    {
+        TestEnv env;
+        env.addTitle("T");
+        auto w = env.openWindow();
+        SelectTitle(*w, "T");
+        w->txtComments->insertPlainText("keep me");
+        env.db().run("PRAGMA query_only = 1");
+        QVERIFY(!w->close()); // the question is answered No
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->txtComments->toPlainText(), "keep me");
+        env.db().run("PRAGMA query_only = 0");
+        QVERIFY(w->close());
+        QCOMPARE(env.scalar("SELECT Comments FROM Software"), "keep me");
+    }
+
+    void centerFormUsesTheWholeScreen()
+    {
+        QWidget w;
+        w.resize(2000 / kTwipsPerPixel, 100);
+        CenterForm(&w);
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        QCOMPARE(w.frameGeometry().left(), (screen.width() - w.frameGeometry().width()) / 2);
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
