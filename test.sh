@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Builds Vantor with its tests (AddressSanitizer and UBSan) and runs every test.
+# Builds Vantor with its tests (AddressSanitizer and UBSan) and its fuzz targets (clang's
+# libFuzzer), then runs every test.
 set -euo pipefail
 cd "$(dirname "$0")"
 bash scripts/setup.sh
-cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DVANTOR_TESTS=ON -DVANTOR_SANITIZE=ON >/dev/null
+cmake -S fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build-fuzz -j"$(nproc)"
+cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DVANTOR_TESTS=ON -DVANTOR_SANITIZE=ON \
+    -DVANTOR_FUZZ_DIR="$PWD/build-fuzz" >/dev/null
 cmake --build build-test -j"$(nproc)"
 cd build-test
 ctest --output-on-failure -j"$(nproc)"

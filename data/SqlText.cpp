@@ -2,11 +2,20 @@
 
 namespace Sql {
 
-QString Quoted(const QString& text)
+// A text between single quotes, each quote inside it doubled: the form criteria take.
+static QString quotedText(const QString& text)
 {
     QString out = text;
     out.replace(QLatin1Char('\''), QLatin1String("''"));
     return QLatin1Char('\'') + out + QLatin1Char('\'');
+}
+
+QString Quoted(const QString& text)
+{
+    // A NUL would end the SQL statement early; it joins the literal as char(0) instead.
+    QString out = quotedText(text);
+    out.replace(QChar(0), QLatin1String("' || char(0) || '"));
+    return out;
 }
 
 QString SoftwareByTitle(const QString& title)
@@ -63,7 +72,7 @@ QString ProblemSearch(qint64 softwareId, const QString& problem, const QString& 
 
 QString TitleCriterion(const QString& title)
 {
-    return QStringLiteral("SoftwareTitle = ") + Quoted(title);
+    return QStringLiteral("SoftwareTitle = ") + quotedText(title);
 }
 
 QString ReleaseCriterion(const QString& releaseId)
