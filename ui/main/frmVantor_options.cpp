@@ -1,3 +1,10 @@
 #include "ui/main/frmVantor.h"
 
-void frmVantor::cmdPreferences_Click() {}
+#include "app/frmPreferences.h"
+
+void frmVantor::cmdPreferences_Click()
+{
+    frmPreferences dlg(this);
+    dlg.Form_Load();
+    dlg.exec();
+}

@@ -1,0 +1,315 @@
+#include "app/Main.h"
+#include "app/Settings.h"
+#include "app/frmPreferences.h"
+#include "data/Connection.h"
+#include "tests/TestSupport.h"
+#include "ui/main/frmVantor.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+
+QByteArray iniBytes()
+{
+    QFile f(IniFilePath);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeIni(const QByteArray& bytes)
+{
+    QFile f(IniFilePath);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+QString storedPath()
+{
+    return ReadIniSetting(QStringLiteral("Preferences"), QStringLiteral("Database"),
+                          QStringLiteral("<missing>"));
+}
+
+// Clicks Options and runs action on the dialog; a dialog left open is cancelled afterwards.
+void WithOptions(frmVantor& w, const std::function<void(frmPreferences*)>& action)
+{
+    bool ran = false;
+    OnNextModal([&](QWidget* modal) {
+        ran = true;
+        auto* dlg = qobject_cast<frmPreferences*>(modal);
+        QVERIFY2(dlg, "the Options dialog did not open");
+        action(dlg);
+        if (dlg->isVisible())
+            dlg->cmdCancel->click();
+    });
+    w.cmdPreferences->click();
+    QVERIFY(ran);
+}
+
+// Runs action on the file dialog that the browse button opens.
+void WithFileDialog(frmPreferences* dlg, const std::function<void(QFileDialog*)>& action)
+{
+    bool ran = false;
+    OnNextModal([&](QWidget* modal) {
+        ran = true;
+        auto* fd = qobject_cast<QFileDialog*>(modal);
+        QVERIFY2(fd, "the file dialog did not open");
+        action(fd);
+        if (fd->isVisible())
+            fd->reject();
+    });
+    dlg->cmdBrowse->click();
+    QVERIFY(ran);
+}
+
+void PickFile(QFileDialog* fd, const QString& name)
+{
+    // Typing into the focused name box drops the selection in the list; offscreen the box
+    // never has the focus, so drop it as the typing would.
+    fd->findChild<QListView*>(QStringLiteral("listView"))->clearSelection();
+    fd->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(name);
+    fd->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open)->click();
+}
+
+// The widgets that Tab visits, from the first.
+QList<QWidget*> TabChain(QWidget* first)
+{
+    QList<QWidget*> chain{first};
+    for (QWidget* w = first->nextInFocusChain(); w != first; w = w->nextInFocusChain()) {
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled())
+            chain << w;
+    }
+    return chain;
+}
+
+// The files the dialog lists in its folder (folders left out).
+QStringList ListedFiles(QFileDialog* fd)
+{
+    auto* model = fd->findChild<QFileSystemModel*>();
+    const QModelIndex dir = model->index(fd->directory().absolutePath());
+    QStringList names;
+    for (int i = 0; i < model->rowCount(dir); ++i) {
+        const QModelIndex item = model->index(i, 0, dir);
+        if (!model->isDir(item) && (model->flags(item) & Qt::ItemIsEnabled))
+            names << model->fileName(item);
+    }
+    names.sort();
+    return names;
+}
+
+} // namespace
+
+class TestPreferences : public QObject {
+    Q_OBJECT
+private slots:
+    void showsTheStoredPathInItsLayout()
+    {
+        TestEnv env;
+        auto w = env.openWindow();
+        writeIni("[Preferences]\nOther=1\n");
+        WithOptions(*w, [&](frmPreferences* dlg) {
+            QCOMPARE(dlg->windowTitle(), QStringLiteral("Options"));
+            QCOMPARE(dlg->txtDatabase->text(), env.folder() + "/vantor.mdb");
+            QCOMPARE(dlg->focusWidget(), dlg->cmdCancel);
+            QCOMPARE(TabChain(dlg->cmdCancel), (QList<QWidget*>{dlg->cmdCancel, dlg->cmdOK,
+                                                                dlg->txtDatabase, dlg->cmdBrowse}));
+            QVERIFY(!dlg->cmdOK->isDefault() && !dlg->cmdCancel->isDefault());
+            // The browse button lies over the end of the box and is drawn above it.
+            const QRect box = dlg->txtDatabase->geometry();
+            const QRect browse = dlg->cmdBrowse->geometry();
+            QVERIFY(box.contains(browse));
+            QCOMPARE(dlg->childAt(browse.center()), dlg->cmdBrowse);
+        });
+        QVERIFY(!iniBytes().contains("Database"));
+
+        // Stored in mixed case: shown as stored.
+        WriteIniSetting("Preferences", "Database", "/Data/Shop Files/Vantor.MDB");
+        WithOptions(*w, [](frmPreferences* dlg) {
+            QCOMPARE(dlg->txtDatabase->text(), QStringLiteral("/Data/Shop Files/Vantor.MDB"));
+        });
+    }
+
+    void okWritesTheBoxExactly()
+    {
+        TestEnv env;
+        auto w = env.openWindow();
+        writeIni("[Preferences]\n");
+
+        // Without a change the shown default is written.
+        WithOptions(*w, [](frmPreferences* dlg) {
+            dlg->cmdOK->click();
+            QVERIFY(!dlg->isVisible());
+        });
+        QCOMPARE(storedPath(), env.folder() + "/vantor.mdb");
+
+        WithOptions(*w, [](frmPreferences* dlg) {
+            dlg->txtDatabase->setText(" /Other Place/My base.mdb ");
+            dlg->cmdOK->click();
+        });
+        QVERIFY(iniBytes().contains("Database= /Other Place/My base.mdb \n"));
+
+        // Blanks are a path too: written as they are.
+        WithOptions(*w, [](frmPreferences* dlg) {
+            dlg->txtDatabase->setText("   ");
+            dlg->cmdOK->click();
+            QVERIFY(!dlg->isVisible());
+        });
+        QCOMPARE(iniBytes(), QByteArray("[Preferences]\nDatabase=   \n"));
+        QCOMPARE(env.msgs.count(), 0);
+    }
+
+    void emptyPathIsRefused()
+    {
+        TestEnv env;
+        auto w = env.openWindow();
+        WriteIniSetting("Preferences", "Database", "/keep/this.mdb");
+        const QByteArray before = iniBytes();
+        WithOptions(*w, [&](frmPreferences* dlg) {
+            dlg->txtDatabase->clear();
+            dlg->cmdOK->click();
+            QVERIFY(dlg->isVisible());
+            QCOMPARE(env.msgs.count(), 1);
+            QCOMPARE(env.msgs.lastText(),
+                     QStringLiteral("You must provide the path to the database."));
+            QCOMPARE(env.msgs.calls.last().icon, MsgIcon::Exclamation);
+            QCOMPARE(env.msgs.calls.last().buttons, MsgButtons::OK);
+            QCOMPARE(env.msgs.calls.last().title, QStringLiteral("Vantor"));
+            QCOMPARE(iniBytes(), before);
+            // The user can still go on.
+            dlg->txtDatabase->setText("/new/one.mdb");
+            dlg->cmdOK->click();
+            QVERIFY(!dlg->isVisible());
+        });
+        QCOMPARE(storedPath(), QStringLiteral("/new/one.mdb"));
+    }
+
+    void cancelAndCloseBoxWriteNothing()
+    {
+        TestEnv env;
+        auto w = env.openWindow();
+        writeIni("[Preferences]\r\nDatabase=/a/b.mdb\r\n");
+        const QByteArray before = iniBytes();
+        WithOptions(*w, [](frmPreferences* dlg) {
+            dlg->txtDatabase->setText("/typed/but/cancelled.mdb");
+            dlg->cmdCancel->click();
+            QVERIFY(!dlg->isVisible());
+        });
+        QCOMPARE(iniBytes(), before);
+        WithOptions(*w, [](frmPreferences* dlg) {
+            dlg->txtDatabase->setText("/typed/then/closed.mdb");
+            // Enter and Escape press neither button.
+            QTest::keyClick(dlg->txtDatabase, Qt::Key_Return);
+            QTest::keyClick(dlg->txtDatabase, Qt::Key_Escape);
+            QVERIFY(dlg->isVisible());
+            QVERIFY(dlg->close());
+            QVERIFY(!dlg->isVisible());
+        });
+        QCOMPARE(iniBytes(), before);
+        QVERIFY(!QFile::exists(env.folder() + "/typed"));
+    }
+
+    void unwritableSettingsFileKeepsTheDialogOpen()
+    {
+        TestEnv env;
+        auto w = env.openWindow();
+        QFile::remove(IniFilePath);
+        QVERIFY(QDir().mkdir(IniFilePath));
+        WithOptions(*w, [&](frmPreferences* dlg) {
+            dlg->txtDatabase->setText("/somewhere/else.mdb");
+            dlg->cmdOK->click();
+            QVERIFY(dlg->isVisible());
+            QCOMPARE(env.msgs.count(), 1);
+            QCOMPARE(env.msgs.calls.last().icon, MsgIcon::Critical);
+            QCOMPARE(dlg->txtDatabase->text(), QStringLiteral("/somewhere/else.mdb"));
+        });
+    }
+
+    void newPathWaitsForTheNextStart()
+    {
+        TestEnv env;
+        auto w = env.openWindow();
+        env.addTitle("Old Base Title");
+        w->Form_Load();
+        const QString opened = w->connection()->path();
+        const QString newPath = env.folder() + "/Second/Vantor.mdb";
+        QVERIFY(QDir(env.folder()).mkdir("Second"));
+
+        WithOptions(*w, [&](frmPreferences* dlg) {
+            dlg->txtDatabase->setText(newPath);
+            dlg->cmdOK->click();
+        });
+        WithOptions(*w, [&](frmPreferences* dlg) { QCOMPARE(dlg->txtDatabase->text(), newPath); });
+        // The running program stays on its database.
+        QCOMPARE(w->connection()->path(), opened);
+        QVERIFY(!QFile::exists(newPath));
+        SelectTitle(*w, "Old Base Title");
+        QCOMPARE(w->cboSoftware->currentText(), QStringLiteral("Old Base Title"));
+
+        w.reset();
+        Connection::closeAll();
+        auto next = Main();
+        QVERIFY(next);
+        QCOMPARE(next->connection()->path(), newPath);
+        QVERIFY(QFile::exists(newPath));
+        QCOMPARE(next->cboSoftware->count(), 0);
+        QCOMPARE(env.msgs.count(), 0);
+    }
+
+    void browsePicksAFileNamedLikeTheDatabase()
+    {
+        TestEnv env;
+        auto w = env.openWindow();
+        for (const char* name : {"VANTOR.MDB", "Vantor.Mdb", "other.mdb", "vantor.mdb.bak"}) {
+            QFile f(env.folder() + "/" + name);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(QDir(env.folder()).mkdir("Elsewhere"));
+        WriteIniSetting("Preferences", "Database", "/stored/path.mdb");
+
+        WithOptions(*w, [&](frmPreferences* dlg) {
+            // Cancelled: the box keeps its text.
+            WithFileDialog(dlg, [&](QFileDialog* fd) {
+                QCOMPARE(QDir(fd->directory()).absolutePath(), QDir(env.folder()).absolutePath());
+                QCOMPARE(fd->nameFilters(), QStringList{"Vantor Database (vantor.mdb)"});
+                QTRY_COMPARE(ListedFiles(fd),
+                             (QStringList{"VANTOR.MDB", "Vantor.Mdb", "vantor.mdb"}));
+                fd->reject();
+            });
+            QCOMPARE(dlg->txtDatabase->text(), QStringLiteral("/stored/path.mdb"));
+
+            WithFileDialog(dlg, [&](QFileDialog* fd) { PickFile(fd, "Vantor.Mdb"); });
+            QCOMPARE(dlg->txtDatabase->text(), env.folder() + "/Vantor.Mdb");
+            QCOMPARE(storedPath(), QStringLiteral("/stored/path.mdb"));
+
+            // A name that does not exist yet may be given.
+            WithFileDialog(dlg, [&](QFileDialog* fd) {
+                QCOMPARE(fd->selectedFiles(), QStringList{env.folder() + "/Vantor.Mdb"});
+                PickFile(fd, env.folder() + "/Elsewhere/vantor.mdb");
+            });
+            QCOMPARE(dlg->txtDatabase->text(), env.folder() + "/Elsewhere/vantor.mdb");
+
+            // The next browse starts from the last chosen file; cancelling keeps the box.
+            dlg->txtDatabase->setText(env.folder() + "/Vantor.Mdb");
+            WithFileDialog(dlg, [&](QFileDialog* fd) {
+                QCOMPARE(fd->selectedFiles(), QStringList{env.folder() + "/Elsewhere/vantor.mdb"});
+                fd->reject();
+            });
+            QCOMPARE(dlg->txtDatabase->text(), env.folder() + "/Vantor.Mdb");
+            dlg->cmdOK->click();
+        });
+        QCOMPARE(storedPath(), env.folder() + "/Vantor.Mdb");
+    }
+};
+
+QTEST_MAIN(TestPreferences)
+#include "tst_preferences.moc"
