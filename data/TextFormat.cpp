@@ -14,8 +14,9 @@ QChar dateSeparator()
 {
     // The separator of the system's short date, a slash under U.S. and C settings.
     const QString format = QLocale::system().dateFormat(QLocale::ShortFormat);
+    // The C locale's short date spells the month out between blanks; it has no separator.
     for (QChar c : format) {
-        if (!c.isLetter())
+        if (!c.isLetter() && !c.isSpace() && c != QLatin1Char('\''))
             return c;
     }
     return QLatin1Char('/');
@@ -27,11 +28,12 @@ QString DateText(const QDate& date)
     if (!date.isValid())
         return {};
     static const QChar sep = dateSeparator();
-    return QStringLiteral("%1%4%2%4%3")
-        .arg(date.month(), 2, 10, QLatin1Char('0'))
-        .arg(date.day(), 2, 10, QLatin1Char('0'))
-        .arg(date.year(), 4, 10, QLatin1Char('0'))
-        .arg(sep);
+    // Joined piece by piece: chained arg() would read "%4" followed by a day's digits as a
+    // placeholder of its own.
+    const auto digits = [](int n, int width) {
+        return QString::number(n).rightJustified(width, QLatin1Char('0'));
+    };
+    return digits(date.month(), 2) + sep + digits(date.day(), 2) + sep + digits(date.year(), 4);
 }
 
 QDate StoredDate(const QVariant& stored)
