@@ -1,0 +1,120 @@
+#include "ui/dialogs/frmAddFile.h"
+
+#include "app/DbCommand.h"
+#include "app/MsgBox.h"
+#include "app/Settings.h"
+#include "app/WindowHelpers.h"
+#include "data/DbError.h"
+#include "data/RecordSource.h"
+#include "data/SqlText.h"
+#include "data/TextFormat.h"
+#include "ui/main/frmVantor.h"
+
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+frmAddFile::frmAddFile(frmVantor* main)
+    : VantorDialog(main, "frmAddFile", QStringLiteral("Add Needed File"), 4455, 1545)
+{
+    Label2 = makeLabel("Label2", QStringLiteral("Filename"), 180, 180, 630, 195);
+    txtFile = makeLineEdit("txtFile", 900, 120, 3375);
+    Label1 = makeLabel("Label1", QStringLiteral("Version"), 180, 540, 525, 195);
+    txtVersion = makeLineEdit("txtVersion", 900, 480, 1335);
+    Label3 = makeLabel("Label3", QStringLiteral("Date"), 2520, 540, 345, 195);
+    dtpDate = makeDatePicker("dtpDate", 2940, 480, 1335, 315);
+    cmdOK = makeButton("cmdOK", QStringLiteral("OK"), 1800, 960);
+    cmdCancel = makeButton("cmdCancel", QStringLiteral("Cancel"), 3060, 960);
+    setTabOrder(txtFile, txtVersion);
+    setTabOrder(txtVersion, dtpDate);
+    setTabOrder(dtpDate, cmdOK);
+    setTabOrder(cmdOK, cmdCancel);
+    connect(cmdOK, &QPushButton::clicked, this, &frmAddFile::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmAddFile::cmdCancel_Click);
+    connect(dtpDate, &QDateEdit::dateChanged, this, [this] { m_datePicked = true; });
+}
+
+bool frmAddFile::Form_Load()
+{
+    CenterForm(this);
+    if (EditMode != 2)
+        return true;
+    setWindowTitle(QStringLiteral("Edit Needed File"));
+    RecordSource* files = main()->dataFiles;
+    m_fileId = frmVantor::SelectedKey(main()->lstFiles, main()->lstFileID);
+    return RunCommand(main()->connection(), [&] {
+        files->MoveFirst();
+        if (!files->Find(Sql::FileCriterion(m_fileId, true)))
+            throw DbError(QStringLiteral("The needed file is no longer in the database."));
+        txtFile->setText(files->Field(QStringLiteral("File")).toString());
+        txtVersion->setText(files->Field(QStringLiteral("Version")).toString());
+        const QVariant stored = files->Field(QStringLiteral("Date"));
+        const QDate date = StoredDate(stored);
+        if (date.isValid() && date >= dtpDate->minimumDate() && date <= dtpDate->maximumDate())
+            dtpDate->setDate(date);
+        else
+            m_dateUnshown = true;
+        m_unshownDate = stored;
+        m_datePicked = false;
+    });
+}
+
+void frmAddFile::cmdOK_Click()
+{
+    if (txtFile->text().isEmpty() || txtVersion->text().isEmpty()) {
+        MsgInform(QStringLiteral("You have not filled in all the necessary fields."));
+        return;
+    }
+    frmVantor* w = main();
+    RecordSource* files = w->dataFiles;
+    QString releaseId;
+    if (EditMode == 1) {
+        releaseId = frmVantor::SelectedKey(w->lstVersionDate, w->lstVersionID);
+        if (releaseId.isEmpty()) {
+            MsgInform(QStringLiteral("You have not selected a version."));
+            return;
+        }
+    }
+    // Editing only the name of a file whose date could not be shown keeps that date.
+    const QVariant date =
+        EditMode == 2 && m_dateUnshown && !m_datePicked ? m_unshownDate : QVariant(dtpDate->date());
+    bool listed = false;
+    const bool ok = RunCommand(w->connection(), [&] {
+        if (EditMode == 1) {
+            files->AddNew();
+            files->setField(QStringLiteral("ReleaseID"), releaseId.toLongLong());
+        } else if (!files->hasCurrentRow() ||
+                   files->Field(QStringLiteral("FileID")).toString() != m_fileId) {
+            // The file loaded for editing is no longer the current row (a failed OK re-reads
+            // the set); find it again rather than write over another one.
+            files->MoveFirst();
+            if (!files->Find(Sql::FileCriterion(m_fileId, true)))
+                throw DbError(QStringLiteral("The needed file is no longer in the database."));
+        }
+        files->setField(QStringLiteral("File"), txtFile->text());
+        files->setField(QStringLiteral("Version"), txtVersion->text());
+        files->setField(QStringLiteral("Date"), date);
+        files->Update();
+        files->Requery();
+        w->FillFileList();
+        listed = true;
+        if (w->lstFiles->count() > 0)
+            w->lstFiles->setCurrentRow(0);
+    });
+    if (!ok) {
+        // Nothing of this attempt may be saved later by a move of the set.
+        files->CancelUpdate();
+        // A save that failed at the very end leaves lines in the list that are not stored.
+        if (listed)
+            RunCommand(w->connection(), [&] { w->FillFileList(); });
+        return;
+    }
+    unload(true);
+}
+
+void frmAddFile::cmdCancel_Click()
+{
+    unload(false);
+}
