@@ -19,6 +19,14 @@ char32_t foldSlow(char32_t c)
     char32_t base = s.isEmpty() ? c : s.at(0).unicode();
     if (QChar::isHighSurrogate(base))
         base = c;
+    // Only accents are dropped. A character that decomposes into letters (a Korean syllable
+    // into its sounds) keeps its identity, or every syllable would equal its first sound.
+    for (qsizetype i = 1; i < s.size(); ++i) {
+        if (QChar::category(s.at(i).unicode()) != QChar::Mark_NonSpacing) {
+            base = c;
+            break;
+        }
+    }
     return QChar::toCaseFolded(base);
 }
 
