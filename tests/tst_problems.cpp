@@ -148,6 +148,12 @@ private slots:
         QVERIFY(!like("가", "각"));
         QVERIFY(like("%각%", "가각"));
         QVERIFY(!like("%각%", "가가"));
+        // Accents are ignored, vowel signs that are letters are not.
+        QVERIFY(like("cafe", "CAFÉ"));
+        QVERIFY(like(QString::fromUtf8("caf\u00e9"), QString::fromUtf8("cafe\u0301")));
+        QVERIFY(like("كتب", "كَتَبَ"));
+        QVERIFY(!like("कल", "कुल"));
+        QVERIFY(!like("กน", "กิน"));
     }
     void likeWildcards()
     {
