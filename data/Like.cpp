@@ -9,16 +9,35 @@
 
 namespace {
 
+// An accent: a mark that any script may put on a letter, or a Hebrew vowel point, both of
+// which writers often leave out. The vowel and tone signs of Indic and South-East Asian
+// scripts are marks too, but they are letters: dropping them would make different words equal.
+bool isAccent(char32_t c)
+{
+    if (QChar::category(c) != QChar::Mark_NonSpacing)
+        return false;
+    const QChar::Script script = QChar::script(c);
+    return script == QChar::Script_Inherited || script == QChar::Script_Hebrew;
+}
+
 // Folded form of a code point: its base letter (accents removed) in case-folded form.
-// Combining marks fold to 0 and are skipped.
+// Accents fold to 0 and are skipped.
 char32_t foldSlow(char32_t c)
 {
-    if (QChar::category(c) == QChar::Mark_NonSpacing)
+    if (isAccent(c))
         return 0;
     QString s = QString::fromUcs4(&c, 1).normalized(QString::NormalizationForm_D);
     char32_t base = s.isEmpty() ? c : s.at(0).unicode();
     if (QChar::isHighSurrogate(base))
         base = c;
+    // A character that decomposes into more than a letter and accents (a Korean syllable into
+    // its sounds) keeps its identity, or every syllable would equal its first sound.
+    for (qsizetype i = 1; i < s.size(); ++i) {
+        if (!isAccent(s.at(i).unicode())) {
+            base = c;
+            break;
+        }
+    }
     return QChar::toCaseFolded(base);
 }
 
