@@ -326,6 +326,16 @@ void RecordSource::Update()
         b.box->setBoundModified(false);
 }
 
+void RecordSource::CancelUpdate()
+{
+    if (m_state == EditState::None)
+        return;
+    m_state = EditState::None;
+    m_pending.clear();
+    m_pos = std::clamp(m_pos, -1, int(m_keys.size()));
+    setPosition(m_pos);
+}
+
 void RecordSource::Delete()
 {
     ensureConnection();

@@ -62,6 +62,8 @@ public:
     void AddNew();
     // Saves the current row, new or changed, with what was typed into its bound boxes.
     void Update();
+    // Drops the values set on the current row and a row begun by AddNew, unsaved.
+    void CancelUpdate();
     // Deletes the current row only; the next row becomes current.
     void Delete();
     // From the current row forward, the first row that meets "Field = value" becomes current;

@@ -12,11 +12,15 @@ QString PadColumn(const QString& text)
 namespace {
 QChar dateSeparator()
 {
-    // The separator of the system's short date, a slash under U.S. and C settings.
-    const QString format = QLocale::system().dateFormat(QLocale::ShortFormat);
+    // The separator of the system's short date; a slash under U.S. and C settings, and
+    // wherever the short date is not written in numbers.
+    const QLocale system = QLocale::system();
+    if (system.language() == QLocale::C)
+        return QLatin1Char('/');
+    const QString format = system.dateFormat(QLocale::ShortFormat);
     for (QChar c : format) {
         if (!c.isLetter())
-            return c;
+            return c.isSpace() || format.contains(QLatin1String("MMM")) ? QLatin1Char('/') : c;
     }
     return QLatin1Char('/');
 }
@@ -27,11 +31,10 @@ QString DateText(const QDate& date)
     if (!date.isValid())
         return {};
     static const QChar sep = dateSeparator();
-    return QStringLiteral("%1%4%2%4%3")
-        .arg(date.month(), 2, 10, QLatin1Char('0'))
-        .arg(date.day(), 2, 10, QLatin1Char('0'))
-        .arg(date.year(), 4, 10, QLatin1Char('0'))
-        .arg(sep);
+    auto digits = [](int n, int width) {
+        return QString::number(n).rightJustified(width, QLatin1Char('0'));
+    };
+    return digits(date.month(), 2) + sep + digits(date.day(), 2) + sep + digits(date.year(), 4);
 }
 
 QDate StoredDate(const QVariant& stored)
@@ -44,7 +47,10 @@ QDate StoredDate(const QVariant& stored)
     return QDate::fromString(s.left(10), Qt::ISODate);
 }
 
-QString DateText(const QVariant& stored) { return DateText(StoredDate(stored)); }
+QString DateText(const QVariant& stored)
+{
+    return DateText(StoredDate(stored));
+}
 
 QString VersionLine(const QString& releaseNumber, const QVariant& releaseDate)
 {
