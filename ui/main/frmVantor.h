@@ -71,6 +71,9 @@ public:
     void ShowNoTitleState();
     // Lists every title of dataSoftware, sorted without regard to letter case.
     void FillTitleList();
+    // Lists every title of the table again and shows the one with exactly this text; the
+    // no-title state when there is none.
+    void RelistTitles(const QString& title);
 
 public slots:
     void tabGeneral_Click();
