@@ -144,6 +144,20 @@ private slots:
         QCOMPARE(env.scalar("SELECT Comments FROM Software"), "kept");
     }
 
+    void pickingTheShownTitleAfterTheProgramSetItRunsTheSelection()
+    {
+        TestEnv env;
+        const qint64 t = env.addTitle("Tool");
+        env.addVersion(t, "1.0", QDate(1999, 1, 5));
+        env.addVersion(t, "2.0", QDate(2000, 1, 5));
+        auto w = env.openWindow();
+        w->cboSoftware->setCurrentIndex(0); // as the record commands do
+        QCoreApplication::processEvents();
+        w->lstVersionDate->setCurrentRow(1);
+        emit w->cboSoftware->activated(0); // the user picks the title already shown
+        QCOMPARE(w->lstVersionDate->currentRow(), 0);
+    }
+
     void problemTypingIsSavedBeforeAnotherTitle()
     {
         TestEnv env;

@@ -17,6 +17,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QTabWidget>
+#include <QTimer>
 
 namespace {
 // Controls on a tab are given relative to the tab control; its pages start below the tabs.
@@ -231,7 +232,10 @@ void frmVantor::connectHandlers()
     // The handler runs when the program sets the index and when the user picks a title, also
     // the title already shown.
     connect(cboSoftware, &QComboBox::currentIndexChanged, this, [this] {
+        // A user's pick emits activated right after this, in the same event; a change by the
+        // program does not, so the mark must not outlive the event.
         m_titleChangeHandled = true;
+        QTimer::singleShot(0, this, [this] { m_titleChangeHandled = false; });
         cboSoftware_Click();
     });
     connect(cboSoftware, &QComboBox::activated, this, [this] {
