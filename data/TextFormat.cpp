@@ -27,11 +27,12 @@ QString DateText(const QDate& date)
     if (!date.isValid())
         return {};
     static const QChar sep = dateSeparator();
-    return QStringLiteral("%1%4%2%4%3")
-        .arg(date.month(), 2, 10, QLatin1Char('0'))
-        .arg(date.day(), 2, 10, QLatin1Char('0'))
-        .arg(date.year(), 4, 10, QLatin1Char('0'))
-        .arg(sep);
+    // Built piece by piece: with placeholders, "%4" followed by the day's digits would read
+    // as a higher-numbered placeholder.
+    const auto digits = [](int n, int width) {
+        return QString::number(n).rightJustified(width, QLatin1Char('0'));
+    };
+    return digits(date.month(), 2) + sep + digits(date.day(), 2) + sep + digits(date.year(), 4);
 }
 
 QDate StoredDate(const QVariant& stored)
