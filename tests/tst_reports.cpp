@@ -13,8 +13,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPrinterInfo>
 #include <QProcess>
 #include <QTabWidget>
 #include <QTextBlock>
@@ -25,12 +27,23 @@
 namespace {
 using Kind = RecordingSurface::Kind;
 
+// Notes whether the hourglass was showing when the document ended.
+class CursorSurface : public RecordingSurface {
+public:
+    void EndDoc() override
+    {
+        busyAtEnd = QApplication::overrideCursor() &&
+                    QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        RecordingSurface::EndDoc();
+    }
+    bool busyAtEnd = false;
+};
+
 // Answers the print dialog with a recording surface, or cancels it.
 struct PrintRecorder {
-    std::shared_ptr<RecordingSurface> surface;
+    std::shared_ptr<CursorSurface> surface;
     int dialogs = 0;
     bool cancel = false;
-    bool busyAtEnd = false;
 
     PrintRecorder()
     {
@@ -38,7 +51,7 @@ struct PrintRecorder {
             ++dialogs;
             if (cancel)
                 return nullptr;
-            surface = std::make_shared<RecordingSurface>();
+            surface = std::make_shared<CursorSurface>();
             return surface;
         });
     }
@@ -60,24 +73,23 @@ const PrintFont kVersion = style(12);
 const PrintFont kLabel = style(10, true);
 const PrintFont kBody = style(10);
 
+// A surface measuring in the font, as the reports' surfaces do.
+RecordingSurface measuring(const PrintFont& f)
+{
+    RecordingSurface s;
+    s.setFontName(f.name);
+    s.setFontSize(f.size);
+    s.setFontBold(f.bold);
+    s.setFontUnderline(f.underline);
+    return s;
+}
 double lineHeight(const PrintFont& f)
 {
-    RecordingSurface s;
-    s.setFontName(f.name);
-    s.setFontSize(f.size);
-    s.setFontBold(f.bold);
-    s.setFontUnderline(f.underline);
-    return s.LineHeight();
+    return measuring(f).LineHeight();
 }
-
 double textWidth(const PrintFont& f, const QString& text)
 {
-    RecordingSurface s;
-    s.setFontName(f.name);
-    s.setFontSize(f.size);
-    s.setFontBold(f.bold);
-    s.setFontUnderline(f.underline);
-    return s.TextWidth(text);
+    return measuring(f).TextWidth(text);
 }
 
 void checkLine(const PrintedLine& l, const QString& text, const PrintFont& font, double x, double y)
@@ -90,7 +102,7 @@ void checkLine(const PrintedLine& l, const QString& text, const PrintFont& font,
              qPrintable(QStringLiteral("y of \"%1\": %2 instead of %3").arg(text).arg(l.y).arg(y)));
 }
 
-// The empty opening line, the heading block and the version block, from index 0.
+// The heading block and the version block, from line number from.
 void checkFrame(const QList<PrintedLine>& lines, int from, const QString& name,
                 const QString& title, const QString& version, const QString& date)
 {
@@ -159,6 +171,7 @@ private slots:
 
         QCOMPARE(rec.dialogs, 1);
         QVERIFY(rec.surface->ended());
+        QVERIFY(rec.surface->busyAtEnd);
         QVERIFY(!rec.surface->aborted());
         QVERIFY(!QApplication::overrideCursor());
         QCOMPARE(rec.surface->pageCount(), 1);
@@ -305,6 +318,35 @@ private slots:
         QVERIFY(sawDialog);
         QVERIFY(!QApplication::overrideCursor());
         QCOMPARE(env.msgs.count(), 0);
+    }
+
+    void realPrintDialogPrintsToAPdfFile()
+    {
+        if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+            QSKIP("pdftotext is not installed");
+        if (!QPrinterInfo::availablePrinterNames().isEmpty())
+            QSKIP("a printer is installed: the dialog would print on it");
+        TestEnv env;
+        const qint64 sw = env.addTitle("Alpha", "From the dialog.");
+        env.addVersion(sw, "1.0", QDate(2000, 1, 1));
+        auto w = env.openWindow();
+        SelectTitle(*w, "Alpha");
+        const QString pdf = env.folder() + "/dialog.pdf";
+        QStringList names;
+        OnNextModal([&](QWidget* modal) {
+            for (auto* edit : modal->findChildren<QLineEdit*>())
+                names << edit->objectName();
+            auto* file = modal->findChild<QLineEdit*>("filename");
+            if (file)
+                file->setText(pdf);
+            static_cast<QDialog*>(modal)->accept();
+        });
+        w->mnuPrintComments->trigger();
+        QVERIFY2(QFile::exists(pdf), qPrintable(names.join(",")));
+        QProcess p;
+        p.start("pdftotext", {pdf, "-"});
+        p.waitForFinished();
+        QVERIFY(QString::fromUtf8(p.readAllStandardOutput()).contains("From the dialog."));
     }
 
     void problemPagePrintsTheBoxesAsTheyBreakOnScreen()
@@ -660,6 +702,19 @@ private slots:
         QCOMPARE(all.count('\f'), 2);
         QVERIFY(all.split('\f')[1].contains("Slow search"));
         QVERIFY(all.split('\f')[1].contains("Problem and Solution for"));
+        for (int i = 0; i < 150; ++i)
+            env.addChange(v, QString("change %1").arg(i));
+        w->lstVersionDate->setCurrentRow(-1);
+        w->lstVersionDate->setCurrentRow(0);
+        Report::SetPrintDialogHook([&](QWidget*) -> std::shared_ptr<PrintSurface> {
+            return PrinterSurface::ForPdfFile(pdf);
+        });
+        const QString longVersion = text(w->mnuPrintVersionInfo, "long");
+        Report::SetPrintDialogHook({});
+        QVERIFY(longVersion.count('\f') >= 2);
+        QVERIFY(longVersion.split('\f').last().trimmed().isEmpty());
+        // Nothing is clipped: every change reaches a page.
+        QCOMPARE(longVersion.count(QRegularExpression("change \\d+")), 150);
         for (const char* s : {"Comments for", "Comments", "Remember the backups."})
             QVERIFY2(comments.contains(s), qPrintable(s));
         QVERIFY(!QApplication::overrideCursor());
