@@ -1,7 +1,35 @@
+// The Print button's menu and its four reports.
 #include "ui/main/frmVantor.h"
 
-void frmVantor::cmdPrint_Click() {}
-void frmVantor::mnuPrintVersionInfo_Click() {}
-void frmVantor::mnuPrintCurrentProblemSolution_Click() {}
-void frmVantor::mnuPrintAllProblemSolution_Click() {}
-void frmVantor::mnuPrintComments_Click() {}
+#include "reports/AllProblemsReport.h"
+#include "reports/CommentsReport.h"
+#include "reports/ProblemReport.h"
+#include "reports/VersionInfoReport.h"
+
+#include <QCursor>
+#include <QMenu>
+
+void frmVantor::cmdPrint_Click()
+{
+    mnuPrint->popup(QCursor::pos());
+}
+
+void frmVantor::mnuPrintVersionInfo_Click()
+{
+    VersionInfoReport(*this).Run();
+}
+
+void frmVantor::mnuPrintCurrentProblemSolution_Click()
+{
+    ProblemReport(*this).Run();
+}
+
+void frmVantor::mnuPrintAllProblemSolution_Click()
+{
+    AllProblemsReport(*this).Run();
+}
+
+void frmVantor::mnuPrintComments_Click()
+{
+    CommentsReport(*this).Run();
+}

@@ -1,0 +1,42 @@
+#include "reports/AllProblemsReport.h"
+
+#include "app/DbCommand.h"
+#include "app/MsgBox.h"
+#include "data/Connection.h"
+#include "data/RecordSource.h"
+#include "reports/PrintSurface.h"
+#include "ui/main/frmVantor.h"
+
+#include <optional>
+
+bool AllProblemsReport::Prepare()
+{
+    RecordSource* problems = w.dataProblems;
+    if (problems->RecordCount() == 0) {
+        MsgInform(QStringLiteral("There are no problems and solutions to print."));
+        return false;
+    }
+    // Text typed into the boxes is saved by this move; if it cannot be, the user is told and
+    // nothing is printed.
+    return RunCommand(w.connection(), [&] { problems->MoveFirst(); });
+}
+
+void AllProblemsReport::Pages(PrintSurface& s)
+{
+    RecordSource* problems = w.dataProblems;
+    // A move can save typing kept from an earlier failed save; it is undone with the report.
+    std::optional<Transaction> transaction;
+    if (Connection* c = w.connection())
+        transaction.emplace(*c);
+    // The binding puts each problem into the boxes; an empty field shows as an empty box.
+    while (!problems->isEOF()) {
+        HeadingBlock(s);
+        VersionBlock(s);
+        Body(s);
+        s.NewPage();
+        problems->MoveNext();
+    }
+    problems->MoveFirst();
+    if (transaction)
+        transaction->commit();
+}
