@@ -1,12 +1,17 @@
 #include "ui/dialogs/VantorDialog.h"
 
+#include "app/DbCommand.h"
+#include "app/Settings.h"
 #include "app/WindowHelpers.h"
+#include "data/DbError.h"
+#include "data/RecordSource.h"
 #include "ui/main/frmVantor.h"
 
 #include <QDateEdit>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 
 VantorDialog::VantorDialog(frmVantor* main, const char* name, const QString& caption,
@@ -79,4 +84,35 @@ QDateEdit* VantorDialog::makeDatePicker(const char* name, int left, int top, int
 void VantorDialog::unload(bool accepted)
 {
     UnloadDialog(this, accepted);
+}
+
+bool VantorDialog::saveDetailRow(const DetailRow& row)
+{
+    RecordSource* set = row.set;
+    bool listed = false;
+    const bool ok = RunCommand(m_main->connection(), [&] {
+        if (EditMode == 1) {
+            set->AddNew();
+            set->setField(QStringLiteral("ReleaseID"), row.releaseId.toLongLong());
+        } else if (!set->hasCurrentRow() || set->Field(row.keyField).toString() != row.key) {
+            set->MoveFirst();
+            if (!set->Find(row.findCriterion))
+                throw DbError(row.missingText);
+        }
+        row.setFields();
+        set->Update();
+        set->Requery();
+        row.relist();
+        listed = true;
+        if (row.list->count() > 0)
+            row.list->setCurrentRow(0);
+    });
+    if (!ok) {
+        // Nothing of this attempt may be saved later by a move of the set.
+        set->CancelUpdate();
+        // A save that failed at the very end leaves lines in the list that are not stored.
+        if (listed)
+            RunCommand(m_main->connection(), row.relist);
+    }
+    return ok;
 }

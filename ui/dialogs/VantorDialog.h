@@ -2,7 +2,11 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class frmVantor;
+class QListWidget;
+class RecordSource;
 class QDateEdit;
 class QLabel;
 class QLineEdit;
@@ -28,6 +32,24 @@ protected:
                       int height);
     // A date picker showing "MM/dd/yyyy", from 01/01/1601 to 12/31/9999, starting at 08/16/1999.
     QDateEdit* makeDatePicker(const char* name, int left, int top, int width, int height);
+
+    // A change or needed file of the selected version, as its dialog's OK saves it.
+    struct DetailRow {
+        RecordSource* set;
+        QString keyField;      // "ChangeID" or "FileID"
+        QString key;           // of the row being edited
+        QString findCriterion; // finds the edited row by its key
+        QString missingText;   // when that row is gone
+        QString releaseId;     // of a new row
+        std::function<void()> setFields;
+        std::function<void()> relist;
+        QListWidget* list;
+    };
+    // Adds the row (add mode) or writes the edited one, found again by its key if a failed
+    // attempt moved the set; then rebuilds the list and selects its first line. When the
+    // database refuses, nothing of the attempt stays pending and the list shows what is
+    // stored. True on success.
+    bool saveDetailRow(const DetailRow& row);
 
     // Closes after a successful OK or a Cancel and lets the main window repaint.
     void unload(bool accepted);

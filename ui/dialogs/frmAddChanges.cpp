@@ -59,36 +59,13 @@ void frmAddChanges::cmdOK_Click()
             return;
         }
     }
-    bool listed = false;
-    const bool ok = RunCommand(w->connection(), [&] {
-        if (EditMode == 1) {
-            changes->AddNew();
-            changes->setField(QStringLiteral("ReleaseID"), releaseId.toLongLong());
-        } else if (!changes->hasCurrentRow() ||
-                   changes->Field(QStringLiteral("ChangeID")).toString() != m_changeId) {
-            // The change loaded for editing is no longer the current row (a failed OK
-            // re-reads the set); find it again rather than write over another one.
-            changes->MoveFirst();
-            if (!changes->Find(Sql::ChangeCriterion(m_changeId, true)))
-                throw DbError(QStringLiteral("The change/reason is no longer in the database."));
-        }
-        changes->setField(QStringLiteral("Change"), txtChange->text());
-        changes->Update();
-        changes->Requery();
-        w->FillChangeList();
-        listed = true;
-        if (w->lstChanges->count() > 0)
-            w->lstChanges->setCurrentRow(0);
-    });
-    if (!ok) {
-        // Nothing of this attempt may be saved later by a move of the set.
-        changes->CancelUpdate();
-        // A save that failed at the very end leaves lines in the list that are not stored.
-        if (listed)
-            RunCommand(w->connection(), [&] { w->FillChangeList(); });
-        return;
-    }
-    unload(true);
+    const bool ok = saveDetailRow(
+        {changes, QStringLiteral("ChangeID"), m_changeId, Sql::ChangeCriterion(m_changeId, true),
+         QStringLiteral("The change/reason is no longer in the database."), releaseId,
+         [&] { changes->setField(QStringLiteral("Change"), txtChange->text()); },
+         [w] { w->FillChangeList(); }, w->lstChanges});
+    if (ok)
+        unload(true);
 }
 
 void frmAddChanges::cmdCancel_Click()

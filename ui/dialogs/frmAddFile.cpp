@@ -80,38 +80,17 @@ void frmAddFile::cmdOK_Click()
     // Editing only the name of a file whose date could not be shown keeps that date.
     const QVariant date =
         EditMode == 2 && m_dateUnshown && !m_datePicked ? m_unshownDate : QVariant(dtpDate->date());
-    bool listed = false;
-    const bool ok = RunCommand(w->connection(), [&] {
-        if (EditMode == 1) {
-            files->AddNew();
-            files->setField(QStringLiteral("ReleaseID"), releaseId.toLongLong());
-        } else if (!files->hasCurrentRow() ||
-                   files->Field(QStringLiteral("FileID")).toString() != m_fileId) {
-            // The file loaded for editing is no longer the current row (a failed OK re-reads
-            // the set); find it again rather than write over another one.
-            files->MoveFirst();
-            if (!files->Find(Sql::FileCriterion(m_fileId, true)))
-                throw DbError(QStringLiteral("The needed file is no longer in the database."));
-        }
-        files->setField(QStringLiteral("File"), txtFile->text());
-        files->setField(QStringLiteral("Version"), txtVersion->text());
-        files->setField(QStringLiteral("Date"), date);
-        files->Update();
-        files->Requery();
-        w->FillFileList();
-        listed = true;
-        if (w->lstFiles->count() > 0)
-            w->lstFiles->setCurrentRow(0);
-    });
-    if (!ok) {
-        // Nothing of this attempt may be saved later by a move of the set.
-        files->CancelUpdate();
-        // A save that failed at the very end leaves lines in the list that are not stored.
-        if (listed)
-            RunCommand(w->connection(), [&] { w->FillFileList(); });
-        return;
-    }
-    unload(true);
+    const bool ok = saveDetailRow(
+        {files, QStringLiteral("FileID"), m_fileId, Sql::FileCriterion(m_fileId, true),
+         QStringLiteral("The needed file is no longer in the database."), releaseId,
+         [&] {
+             files->setField(QStringLiteral("File"), txtFile->text());
+             files->setField(QStringLiteral("Version"), txtVersion->text());
+             files->setField(QStringLiteral("Date"), date);
+         },
+         [w] { w->FillFileList(); }, w->lstFiles});
+    if (ok)
+        unload(true);
 }
 
 void frmAddFile::cmdCancel_Click()
