@@ -69,6 +69,12 @@ public:
     void SetDetailCommandsEnabled(bool enabled);
     // Back to the state after start-up: no title, empty lists and boxes.
     void ShowNoTitleState();
+    // Deletes the row chosen in a visible list, found in its set by the key in the partner
+    // list, once the user has confirmed; the database removes its dependent rows. The title
+    // is then shown again, whether the delete succeeded or not.
+    void DeleteChosenRow(const QListWidget* visible, const QListWidget* partner, RecordSource* set,
+                         QString (*criterion)(const QString&), const QString& question,
+                         const QString& missing);
     // Lists every title of dataSoftware, sorted without regard to letter case.
     void FillTitleList();
     // Lists every title of the table again and shows the one with exactly this text; the

@@ -49,21 +49,11 @@ void frmVantor::cmdEditChange_Click()
 
 void frmVantor::cmdDeleteChange_Click()
 {
-    const QString id = SelectedKey(lstChanges, lstChangeID);
-    if (id.isEmpty()) {
-        MsgInform(kNoRecordToDelete);
-        return;
-    }
-    if (!MsgConfirm(QStringLiteral("Are you sure you want to delete this change/reason?")))
-        return;
-    const bool ok = RunCommand(connection(), [&] {
-        dataChanges->MoveFirst();
-        if (!dataChanges->Find(Sql::ChangeCriterion(id, false)))
-            throw DbError(QStringLiteral("The change/reason is no longer in the database."));
-        dataChanges->Delete();
-    });
-    if (ok)
-        cboSoftware_Click();
+    DeleteChosenRow(
+        lstChanges, lstChangeID, dataChanges,
+        [](const QString& id) { return Sql::ChangeCriterion(id, false); },
+        QStringLiteral("Are you sure you want to delete this change/reason?"),
+        QStringLiteral("The change/reason is no longer in the database."));
 }
 
 void frmVantor::cmdAddFile_Click()
@@ -86,19 +76,30 @@ void frmVantor::cmdEditFile_Click()
 
 void frmVantor::cmdDeleteFile_Click()
 {
-    const QString id = SelectedKey(lstFiles, lstFileID);
+    DeleteChosenRow(
+        lstFiles, lstFileID, dataFiles,
+        [](const QString& id) { return Sql::FileCriterion(id, false); },
+        QStringLiteral("Are you sure you want to delete this needed file?"),
+        QStringLiteral("The needed file is no longer in the database."));
+}
+
+void frmVantor::DeleteChosenRow(const QListWidget* visible, const QListWidget* partner,
+                                RecordSource* set, QString (*criterion)(const QString&),
+                                const QString& question, const QString& missing)
+{
+    const QString id = SelectedKey(visible, partner);
     if (id.isEmpty()) {
         MsgInform(kNoRecordToDelete);
         return;
     }
-    if (!MsgConfirm(QStringLiteral("Are you sure you want to delete this needed file?")))
+    if (!MsgConfirm(question))
         return;
-    const bool ok = RunCommand(connection(), [&] {
-        dataFiles->MoveFirst();
-        if (!dataFiles->Find(Sql::FileCriterion(id, false)))
-            throw DbError(QStringLiteral("The needed file is no longer in the database."));
-        dataFiles->Delete();
+    RunCommand(connection(), [&] {
+        if (!set->isBOF())
+            set->MoveFirst();
+        if (!set->Find(criterion(id)))
+            throw DbError(missing);
+        set->Delete();
     });
-    if (ok)
-        cboSoftware_Click();
+    cboSoftware_Click();
 }

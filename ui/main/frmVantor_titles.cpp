@@ -108,23 +108,10 @@ void frmVantor::cmdEditVersion_Click()
 
 void frmVantor::cmdDeleteVersion_Click()
 {
-    const QString releaseId = SelectedKey(lstVersionDate, lstVersionID);
-    if (SelectedIndex(lstVersionDate) < 0 || releaseId.isEmpty()) {
-        MsgInform(QStringLiteral("You have not selected a record to delete."));
-        return;
-    }
-    if (!MsgConfirm(QStringLiteral(
-            "Are you sure you want to delete this version and all its related information?")))
-        return;
     // Only the version's row is deleted; the database removes its changes and files with it.
-    const bool ok = RunCommand(connection(), [&] {
-        if (!dataVersions->isBOF())
-            dataVersions->MoveFirst();
-        if (!dataVersions->Find(Sql::ReleaseCriterion(releaseId)))
-            throw DbError(QStringLiteral("The version is no longer in the database."));
-        dataVersions->Delete();
-        cboSoftware_Click();
-    });
-    if (!ok)
-        cboSoftware_Click();
+    DeleteChosenRow(
+        lstVersionDate, lstVersionID, dataVersions, Sql::ReleaseCriterion,
+        QStringLiteral(
+            "Are you sure you want to delete this version and all its related information?"),
+        QStringLiteral("The version is no longer in the database."));
 }
