@@ -5,6 +5,7 @@
 #include "data/Like.h"
 #include "data/RecordSource.h"
 #include "data/SqlText.h"
+#include "data/TextFormat.h"
 #include "tests/TestSupport.h"
 
 #include <QRandomGenerator>
@@ -106,6 +107,24 @@ private slots:
                             "WHERE p.Problem LIKE q.pat")
                      .toInt(),
                  2);
+    }
+
+    void storedDatesReadAsTheParserReadsThem()
+    {
+        for (QDate d(1899, 12, 25); d < QDate(2031, 1, 10); d = d.addDays(13)) {
+            const QString iso = d.toString(Qt::ISODate);
+            QCOMPARE(StoredDate(iso), d);
+            const QString text = DateText(QVariant(iso));
+            QCOMPARE(text.size(), 10);
+            const QChar sep = text.at(2); // the system's separator
+            QCOMPARE(text, d.toString(QStringLiteral("MM/dd/yyyy")).replace(u'/', sep));
+        }
+        for (const char* odd : {"2024-02-30", "2024-13-01", "24-01-01", "2024/01/05", "",
+                                "2024-01-05T10:00:00", "abcd-ef-gh"}) {
+            const QString s = QString::fromLatin1(odd);
+            QCOMPARE(StoredDate(s), QDate::fromString(s.left(10), Qt::ISODate));
+        }
+        QCOMPARE(DateText(QDate(812, 3, 4)).remove(2, 1).remove(4, 1), QStringLiteral("03040812"));
     }
 
     void walksAcrossBlocksInBothDirections()
