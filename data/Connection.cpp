@@ -95,6 +95,7 @@ std::shared_ptr<Connection> Connection::open(const QString& path)
         sqlite3* handle = handleOf(db);
         if (!handle || !RegisterLike(handle))
             throw DbError(QStringLiteral("The database driver could not be prepared."));
+        c->m_handle = handle;
     }
     QSqlDatabase db = c->db();
     if (exists) {
@@ -132,6 +133,8 @@ void Connection::closeAll()
 {
     registry().clear();
 }
+
+sqlite3* Connection::handle() const { return m_handle; }
 
 QSqlQuery Connection::run(const QString& sql, const QVariantList& values)
 {

@@ -7,6 +7,8 @@
 
 #include <memory>
 
+struct sqlite3;
+
 // One open database file. The record sources that name the same file share it.
 class Connection : public QObject {
     Q_OBJECT
@@ -23,6 +25,9 @@ public:
 
     const QString& path() const { return m_path; }
     QSqlDatabase db() const { return QSqlDatabase::database(m_name, false); }
+
+    // The driver's own handle, for the reads that are too many to go through QSqlQuery.
+    sqlite3* handle() const;
 
     // Runs one statement with its bound values; throws DbError on failure.
     QSqlQuery run(const QString& sql, const QVariantList& values = {});
@@ -44,6 +49,7 @@ private:
     Connection(const QString& path, const QString& name);
     QString m_path;
     QString m_name;
+    sqlite3* m_handle = nullptr;
     int m_depth = 0;
     bool m_failed = false;
     QString m_failureText;

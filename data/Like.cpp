@@ -5,6 +5,9 @@
 
 #include <sqlite3.h>
 
+#include <cstdint>
+#include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -102,40 +105,113 @@ std::vector<Token> patternTokens(const char* pattern, int length, char32_t escap
     return out;
 }
 
-void foldedText(const char* text, int length, std::vector<char32_t>& out)
+// The folded character at p, or 0 at the end; p moves past it. Characters that fold to
+// nothing (combining marks) are passed over, as if they were not there.
+inline char32_t nextFolded(const unsigned char*& p, const unsigned char* end)
 {
-    out.clear();
-    out.reserve(length);
-    auto p = reinterpret_cast<const unsigned char*>(text);
-    auto end = p + length;
     while (p < end) {
+        const unsigned char b = *p;
+        if (b < 0x80) {
+            ++p;
+            return (b >= 'A' && b <= 'Z') ? char32_t(b + 32) : char32_t(b);
+        }
         if (char32_t f = fold(nextCodePoint(p, end)))
-            out.push_back(f);
+            return f;
+    }
+    return 0;
+}
+
+// Passes over marks so that p == end tells whether a character is left.
+inline void skipMarks(const unsigned char*& p, const unsigned char* end)
+{
+    while (p < end && *p >= 0x80) {
+        const unsigned char* at = p;
+        if (fold(nextCodePoint(p, end))) {
+            p = at;
+            return;
+        }
     }
 }
 
-// Wildcard matching with one backtrack point: linear for the usual patterns.
-bool matchTokens(const std::vector<Token>& pat, const std::vector<char32_t>& txt)
+// The first byte from p on that is c (either case when c is a letter) or not ASCII. Eight
+// bytes at a time: the searches spend nearly all their time here.
+const unsigned char* skipToCandidate(const unsigned char* p, const unsigned char* end,
+                                     unsigned char c, bool letter)
 {
-    size_t p = 0, t = 0;
-    size_t starP = SIZE_MAX, starT = 0;
-    while (t < txt.size()) {
-        if (p < pat.size() && pat[p].kind == Token::Any) {
+    constexpr std::uint64_t ones = 0x0101010101010101ull;
+    constexpr std::uint64_t highs = 0x8080808080808080ull;
+    const std::uint64_t fold = letter ? 0x2020202020202020ull : 0;
+    const std::uint64_t want = ones * c;
+    while (end - p >= 8) {
+        std::uint64_t x;
+        std::memcpy(&x, p, 8);
+        const std::uint64_t y = (x | fold) ^ want;
+        // The lowest flagged byte is exact: the borrow only runs towards higher bytes.
+        const std::uint64_t hits = ((y - ones) & ~y & highs) | (x & highs);
+        if (hits)
+            return p + (__builtin_ctzll(hits) >> 3);
+        p += 8;
+    }
+    while (p < end && *p < 0x80 && (letter ? (*p | 0x20) != c : *p != c))
+        ++p;
+    return p;
+}
+
+// Wildcard matching with one backtrack point: linear for the usual patterns. The text is
+// folded as it is read, never copied.
+bool matchTokens(const std::vector<Token>& pat, const char* text, int length)
+{
+    const unsigned char* t = reinterpret_cast<const unsigned char*>(text);
+    const unsigned char* const end = t + length;
+    const size_t n = pat.size();
+    size_t p = 0;
+    size_t starP = SIZE_MAX;
+    const unsigned char* starT = t;
+    for (;;) {
+        skipMarks(t, end);
+        if (t == end)
+            break;
+        if (p < n && pat[p].kind == Token::Any) {
             starP = ++p;
             starT = t;
-        } else if (p < pat.size() && (pat[p].kind == Token::One || pat[p].c == txt[t])) {
+            continue;
+        }
+        if (p == starP && p < n && pat[p].kind == Token::Literal && pat[p].c < 0x80) {
+            // Searching for the first character after a "%": plain ASCII characters that are
+            // not it would each fail and move the search on by one, so pass them over at once.
+            // Other bytes may fold to it and take the slow road.
+            const unsigned char c = static_cast<unsigned char>(pat[p].c);
+            t = skipToCandidate(t, end, c, c >= 'a' && c <= 'z');
+            starT = t;
+            if (t == end)
+                break;
+        }
+        const char32_t c = nextFolded(t, end);
+        if (p < n && (pat[p].kind == Token::One || pat[p].c == c)) {
             ++p;
-            ++t;
         } else if (starP != SIZE_MAX) {
             p = starP;
-            t = ++starT;
+            nextFolded(starT, end);
+            t = starT;
         } else {
             return false;
         }
     }
-    while (p < pat.size() && pat[p].kind == Token::Any)
+    while (p < n && pat[p].kind == Token::Any)
         ++p;
-    return p == pat.size();
+    return p == n;
+}
+
+// A pattern compiled once per statement: SQLite keeps it with the constant pattern argument.
+struct CompiledPattern {
+    std::string pattern;
+    char32_t escape;
+    std::vector<Token> tokens;
+};
+
+void freeCompiled(void* p)
+{
+    delete static_cast<CompiledPattern*>(p);
 }
 
 void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
@@ -161,7 +237,21 @@ void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
         sqlite3_result_null(ctx);
         return;
     }
-    sqlite3_result_int(ctx, LikeMatch(pattern, patternLength, text, textLength, escape) ? 1 : 0);
+    auto* compiled = static_cast<CompiledPattern*>(sqlite3_get_auxdata(ctx, 0));
+    if (!compiled || compiled->escape != escape ||
+        compiled->pattern.compare(0, std::string::npos, pattern, size_t(patternLength)) != 0) {
+        auto* fresh = new CompiledPattern{std::string(pattern, size_t(patternLength)), escape,
+                                          patternTokens(pattern, patternLength, escape)};
+        // SQLite owns it from here, and may free it at once when it cannot keep it.
+        sqlite3_set_auxdata(ctx, 0, fresh, freeCompiled);
+        compiled = static_cast<CompiledPattern*>(sqlite3_get_auxdata(ctx, 0));
+        if (!compiled) {
+            const std::vector<Token> tokens = patternTokens(pattern, patternLength, escape);
+            sqlite3_result_int(ctx, matchTokens(tokens, text, textLength) ? 1 : 0);
+            return;
+        }
+    }
+    sqlite3_result_int(ctx, matchTokens(compiled->tokens, text, textLength) ? 1 : 0);
 }
 
 } // namespace
@@ -169,10 +259,8 @@ void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 bool LikeMatch(const char* pattern, int patternLength, const char* text, int textLength,
                char32_t escape)
 {
-    thread_local std::vector<char32_t> folded;
     const std::vector<Token> tokens = patternTokens(pattern, patternLength, escape);
-    foldedText(text, textLength, folded);
-    return matchTokens(tokens, folded);
+    return matchTokens(tokens, text, textLength);
 }
 
 bool LikeMatch(const QByteArray& pattern, const QByteArray& text, char32_t escape)

@@ -11,11 +11,15 @@
 #include <QSet>
 #include <QSqlQuery>
 
+#include <sqlite3.h>
+
 #include <algorithm>
 
 namespace {
-// Rows read at a time while a set is walked.
+// Rows read at a time while a set is walked by code, and while the user moves through it: a
+// press of First or Last reads only a few of the long problem texts it will not show.
 constexpr int kBlockRows = 128;
+constexpr int kMoveBlockRows = 16;
 
 QVariant storable(const QVariant& v)
 {
@@ -26,11 +30,70 @@ QVariant storable(const QVariant& v)
     return v;
 }
 
-QString bracketed(const QString& name)
+QString bracketed(const QString& name) { return QLatin1Char('[') + name + QLatin1Char(']'); }
+
+DbError statementError(sqlite3* db)
 {
-    return QLatin1Char('[') + name + QLatin1Char(']');
+    return DbError(QString::fromUtf8(sqlite3_errmsg(db)));
 }
+
+// A column's value as the Qt driver gives it, so that reading through here changes nothing
+// for the callers: integers as 64-bit, text as QString, NULL as a null text.
+QVariant columnValue(sqlite3_stmt* s, int i)
+{
+    switch (sqlite3_column_type(s, i)) {
+    case SQLITE_INTEGER:
+        return QVariant(qlonglong(sqlite3_column_int64(s, i)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(s, i));
+    case SQLITE_NULL:
+        return QVariant(QMetaType::fromType<QString>());
+    case SQLITE_BLOB:
+        return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(s, i)),
+                                   sqlite3_column_bytes(s, i)));
+    default:
+        return QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, i)),
+                                          sqlite3_column_bytes(s, i)));
+    }
+}
+
+// Finalizes on every way out.
+struct Prepared {
+    sqlite3* db;
+    sqlite3_stmt* stmt = nullptr;
+    Prepared(sqlite3* d, const QString& sql) : db(d)
+    {
+        const QByteArray text = sql.toUtf8();
+        if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, nullptr) !=
+            SQLITE_OK) {
+            sqlite3_finalize(stmt);
+            throw statementError(db);
+        }
+    }
+    ~Prepared() { sqlite3_finalize(stmt); }
+    Prepared(const Prepared&) = delete;
+    Prepared& operator=(const Prepared&) = delete;
+};
 } // namespace
+
+struct RecordSource::RowReader {
+    RowReader(sqlite3* db, const QString& table)
+        : statement(db, QStringLiteral("SELECT rowid, * FROM ") + bracketed(table) +
+                            QStringLiteral(" WHERE rowid = ?")),
+          range(db, QStringLiteral("SELECT rowid, * FROM ") + bracketed(table) +
+                        QStringLiteral(" WHERE rowid >= ? AND rowid <= ?")),
+          table(table)
+    {
+        // Column 0 is the rowid; a field of that name is found after it.
+        const int count = sqlite3_column_count(statement.stmt);
+        for (int i = 1; i < count; ++i)
+            columns.push_back(QString::fromUtf8(sqlite3_column_name(statement.stmt, i)));
+    }
+    Prepared statement;
+    Prepared range;
+    QString table;
+    std::vector<QString> columns;
+};
 
 RecordSource::RecordSource(const QString& name, QObject* parent) : QObject(parent), m_name(name)
 {
@@ -44,6 +107,8 @@ void RecordSource::setConnectionString(const QString& text)
     auto c = Connection::shared(DataSourceOf(text));
     if (m_connection)
         disconnect(m_connection.get(), nullptr, this, nullptr);
+    forgetRows();
+    m_reader.reset();
     m_connection = std::move(c);
     m_connectionText = text;
     connect(m_connection.get(), &Connection::rolledBack, this, &RecordSource::onRolledBack);
@@ -80,13 +145,28 @@ void RecordSource::runKeys()
     if (!m_where.isEmpty())
         sql += QStringLiteral(" WHERE ") + m_where;
     sql += QStringLiteral(" ORDER BY rowid");
-    QSqlQuery q = m_connection->run(sql);
+    // Sets run to a hundred thousand keys: read them straight from SQLite, not row by row
+    // through QSqlQuery and QVariant.
+    sqlite3* db = m_connection->handle();
+    Prepared q(db, sql);
     std::vector<qint64> keys;
-    while (q.next())
-        keys.push_back(q.value(0).toLongLong());
+    int rc;
+    while ((rc = sqlite3_step(q.stmt)) == SQLITE_ROW)
+        keys.push_back(sqlite3_column_int64(q.stmt, 0));
+    if (rc != SQLITE_DONE)
+        throw statementError(db);
+    if (keys.capacity() > keys.size() + keys.size() / 4)
+        keys.shrink_to_fit();
     m_keys.swap(keys);
+    forgetRows();
+}
+
+void RecordSource::forgetRows()
+{
     m_blockStart = -1;
+    m_blockRows = 0;
     m_block.clear();
+    m_blockPresent.clear();
 }
 
 void RecordSource::Refresh()
@@ -107,8 +187,7 @@ void RecordSource::Close()
 {
     SavePending();
     m_keys.clear();
-    m_blockStart = -1;
-    m_block.clear();
+    forgetRows();
     m_state = EditState::None;
     m_pending.clear();
     setPosition(0);
@@ -190,42 +269,94 @@ void RecordSource::MovePrevious()
 
 void RecordSource::loadBlock(int pos) const
 {
-    if (m_blockStart >= 0 && pos >= m_blockStart && pos < m_blockStart + int(m_block.size()))
+    if (m_blockStart >= 0 && pos >= m_blockStart && pos < m_blockStart + m_blockRows)
         return;
     const int count = int(m_keys.size());
+    const int rows = m_walking ? kBlockRows : kMoveBlockRows;
     // Walking backwards reads the rows before the position, otherwise those after it.
-    int start = (m_blockStart >= 0 && pos < m_blockStart) ? std::max(0, pos - kBlockRows + 1) : pos;
-    const int end = std::min(count, start + kBlockRows);
-    QString list;
-    list.reserve((end - start) * 8);
-    for (int i = start; i < end; ++i) {
-        if (i > start)
-            list += QLatin1Char(',');
-        list += QString::number(m_keys[size_t(i)]);
+    int start = (m_blockStart >= 0 && pos < m_blockStart) ? std::max(0, pos - rows + 1) : pos;
+    const int end = std::min(count, start + rows);
+    if (!m_reader || m_reader->table != m_table)
+        m_reader = std::make_unique<RowReader>(m_connection->handle(), m_table);
+    sqlite3* db = m_connection->handle();
+    sqlite3_stmt* s = m_reader->statement.stmt;
+    // Outside a command's transaction every lookup would take and drop the file's lock; one
+    // read transaction for the block takes it once.
+    struct ReadScope {
+        sqlite3* db;
+        bool own;
+        explicit ReadScope(sqlite3* d)
+            : db(d), own(sqlite3_get_autocommit(d) &&
+                         sqlite3_exec(d, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK)
+        {
+        }
+        ~ReadScope()
+        {
+            if (own)
+                sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        }
+    } scope(db);
+    const size_t columns = m_reader->columns.size();
+    std::vector<QVariant> values(size_t(end - start) * columns);
+    std::vector<char> present(size_t(end - start), 0);
+    auto fail = [db](sqlite3_stmt* st) {
+        DbError e = statementError(db);
+        sqlite3_reset(st);
+        return e;
+    };
+    auto take = [&](sqlite3_stmt* st, int i) {
+        QVariant* row = &values[size_t(i - start) * columns];
+        for (size_t c = 0; c < columns; ++c)
+            row[c] = columnValue(st, int(c) + 1);
+        present[size_t(i - start)] = 1;
+    };
+    const qint64 first = m_keys[size_t(start)];
+    const qint64 last = m_keys[size_t(end - 1)];
+    if (last - first < qint64(end - start) * 2) {
+        // The keys lie close together, as in a title's full set: one pass over the key range,
+        // taking the rows that belong to the set.
+        sqlite3_stmt* r = m_reader->range.stmt;
+        sqlite3_bind_int64(r, 1, first);
+        sqlite3_bind_int64(r, 2, last);
+        int i = start;
+        int rc = SQLITE_DONE;
+        while (i < end && (rc = sqlite3_step(r)) == SQLITE_ROW) {
+            const qint64 key = sqlite3_column_int64(r, 0);
+            while (i < end && m_keys[size_t(i)] < key)
+                ++i;
+            if (i < end && m_keys[size_t(i)] == key)
+                take(r, i++);
+        }
+        if (i < end && rc != SQLITE_DONE)
+            throw fail(r);
+        sqlite3_reset(r);
+    } else {
+        // Scattered keys, as after a search: one lookup in the table's key tree for each.
+        for (int i = start; i < end; ++i) {
+            sqlite3_bind_int64(s, 1, m_keys[size_t(i)]);
+            const int rc = sqlite3_step(s);
+            if (rc == SQLITE_ROW)
+                take(s, i);
+            else if (rc != SQLITE_DONE)
+                throw fail(s);
+            sqlite3_reset(s);
+        }
     }
-    QSqlQuery q = m_connection->run(QStringLiteral("SELECT rowid, * FROM ") + bracketed(m_table) +
-                                    QStringLiteral(" WHERE rowid IN (") + list +
-                                    QStringLiteral(") ORDER BY rowid"));
-    std::vector<QSqlRecord> rows(size_t(end - start));
-    // Keys are ascending, so the rows come back in the order of the keys.
-    int i = start;
-    while (q.next()) {
-        const qint64 key = q.value(0).toLongLong();
-        while (i < end && m_keys[size_t(i)] < key)
-            ++i;
-        if (i < end && m_keys[size_t(i)] == key)
-            rows[size_t(i - start)] = q.record();
-    }
-    m_block.swap(rows);
+    m_block.swap(values);
+    m_blockPresent.swap(present);
     m_blockStart = start;
+    m_blockRows = end - start;
 }
 
-const QSqlRecord* RecordSource::currentRecord() const
+const QVariant* RecordSource::currentRow() const
 {
     if (m_state == EditState::Adding || isBOF() || isEOF())
         return nullptr;
     loadBlock(m_pos);
-    return &m_block[size_t(m_pos - m_blockStart)];
+    const size_t i = size_t(m_pos - m_blockStart);
+    if (!m_blockPresent[i])
+        return nullptr;
+    return &m_block[i * m_reader->columns.size()];
 }
 
 QVariant RecordSource::Field(const QString& name) const
@@ -234,16 +365,17 @@ QVariant RecordSource::Field(const QString& name) const
     auto it = m_pending.find(lower);
     if (it != m_pending.end())
         return it.value();
-    if (m_state == EditState::Adding)
+    if (m_state == EditState::Adding || isBOF() || isEOF())
         return {};
-    const QSqlRecord* r = currentRecord();
-    if (!r)
-        return {};
-    // Column 0 is the rowid; a field of that name is found after it.
-    for (int i = 1; i < r->count(); ++i) {
-        if (r->fieldName(i).compare(name, Qt::CaseInsensitive) == 0)
-            return r->value(i);
+    const QVariant* row = currentRow();
+    if (row) {
+        const std::vector<QString>& columns = m_reader->columns;
+        for (size_t i = 0; i < columns.size(); ++i) {
+            if (columns[i].compare(name, Qt::CaseInsensitive) == 0)
+                return row[i];
+        }
     }
+    // A row deleted behind the set's back has no fields at all.
     throw DbError(QStringLiteral("Item cannot be found: %1").arg(name));
 }
 
@@ -331,8 +463,7 @@ void RecordSource::Update()
     m_state = EditState::None;
     m_pending.clear();
     m_unsaved.remove(key);
-    m_blockStart = -1;
-    m_block.clear();
+    forgetRows();
     for (const Binding& b : m_bindings)
         b.box->setBoundModified(false);
 }
@@ -366,8 +497,7 @@ void RecordSource::Delete()
     m_state = EditState::None;
     m_pending.clear();
     m_unsaved.remove(key);
-    m_blockStart = -1;
-    m_block.clear();
+    forgetRows();
     for (const Binding& b : m_bindings)
         b.box->setBoundModified(false);
     setPosition(m_pos);

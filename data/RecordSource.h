@@ -2,7 +2,6 @@
 
 #include <QHash>
 #include <QObject>
-#include <QSqlRecord>
 #include <QString>
 #include <QVariant>
 
@@ -85,8 +84,10 @@ private:
     void ensureConnection() const;
     void runKeys();
     void setPosition(int pos);
-    const QSqlRecord* currentRecord() const;
+    // The values of the current row (one per column), or null when there is none.
+    const QVariant* currentRow() const;
     void loadBlock(int pos) const;
+    void forgetRows();
     void showBound();
     void collectBound();
     void onRolledBack();
@@ -103,8 +104,12 @@ private:
     std::vector<qint64> m_keys;
     int m_pos = 0;
 
+    // The rows read last: m_blockRows rows of one value per column each, from the row at
+    // m_blockStart. A row that was no longer in the table is marked absent.
     mutable int m_blockStart = -1;
-    mutable std::vector<QSqlRecord> m_block;
+    mutable int m_blockRows = 0;
+    mutable std::vector<QVariant> m_block;
+    mutable std::vector<char> m_blockPresent;
 
     EditState m_state = EditState::None;
     QHash<QString, QVariant> m_pending;   // field name in lower case -> value
@@ -121,4 +126,9 @@ private:
     };
     std::vector<Binding> m_bindings;
     bool m_walking = false;
+
+    // Reads rows by key; prepared once per table and connection. Declared last so that
+    // it is finalized before the connection it belongs to can close.
+    struct RowReader;
+    mutable std::unique_ptr<RowReader> m_reader;
 };

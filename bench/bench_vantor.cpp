@@ -1,0 +1,568 @@
+// Times the real main window on the large database, each operation against the same rows read
+// by plain SQL through SQLite's C interface in the same run. The counter "ratio" is the
+// window's time over the plain-SQL time.
+#include "app/MsgBox.h"
+#include "app/Settings.h"
+#include "data/Connection.h"
+#include "data/RecordSource.h"
+#include "data/SqlText.h"
+#include "ui/main/frmVantor.h"
+
+#include "bench/BenchData.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double seconds(Clock::time_point from)
+{
+    return std::chrono::duration<double>(Clock::now() - from).count();
+}
+
+double threadCpu()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
+}
+
+// Wall-clock and processor time of one piece of work. The machine is shared, so the ratio is
+// taken from processor time, which other programs' load does not stretch.
+struct Times {
+    double wall = 0, cpu = 0;
+};
+template <typename F> Times Measure(F&& work)
+{
+    const auto wall = Clock::now();
+    const double cpu = threadCpu();
+    work();
+    return {seconds(wall), threadCpu() - cpu};
+}
+
+QString g_dbPath;
+std::unique_ptr<QTemporaryDir> g_folder;
+std::unique_ptr<frmVantor> g_window;
+sqlite3* g_raw = nullptr;
+
+// ---------------------------------------------------------------------------------------
+// Plain SQL: the baselines.
+
+struct Stmt {
+    sqlite3_stmt* s = nullptr;
+    explicit Stmt(const std::string& sql)
+    {
+        if (sqlite3_prepare_v2(g_raw, sql.c_str(), -1, &s, nullptr) != SQLITE_OK) {
+            std::fprintf(stderr, "baseline: %s: %s\n", sql.c_str(), sqlite3_errmsg(g_raw));
+            std::abort();
+        }
+    }
+    ~Stmt() { sqlite3_finalize(s); }
+    bool step() { return sqlite3_step(s) == SQLITE_ROW; }
+    sqlite3_int64 integer(int i) { return sqlite3_column_int64(s, i); }
+    std::string text(int i)
+    {
+        auto p = reinterpret_cast<const char*>(sqlite3_column_text(s, i));
+        return p ? std::string(p, size_t(sqlite3_column_bytes(s, i))) : std::string();
+    }
+};
+
+std::string quoted(const std::string& text)
+{
+    std::string out = "'";
+    for (char c : text)
+        out += c == '\'' ? std::string("''") : std::string(1, c);
+    return out + "'";
+}
+
+// The title list: every title with its key.
+size_t SqlTitles()
+{
+    Stmt q("SELECT [SoftwareID], [SoftwareTitle] FROM [Software]");
+    std::vector<std::pair<sqlite3_int64, std::string>> rows;
+    while (q.step())
+        rows.emplace_back(q.integer(0), q.text(1));
+    return rows.size();
+}
+
+// The changes and needed files of a version, every column the lists show.
+size_t SqlVersionDetails(sqlite3_int64 releaseId)
+{
+    const std::string id = std::to_string(releaseId);
+    std::vector<std::pair<sqlite3_int64, std::string>> changes;
+    Stmt c("SELECT [ChangeID], [Change] FROM [Changes] WHERE [ReleaseID] = " + id);
+    while (c.step())
+        changes.emplace_back(c.integer(0), c.text(1));
+    struct File {
+        sqlite3_int64 id;
+        std::string file, version, date;
+    };
+    std::vector<File> files;
+    Stmt f("SELECT [FileID], [File], [Version], [Date] FROM [Files] WHERE [ReleaseID] = " + id);
+    while (f.step())
+        files.push_back({f.integer(0), f.text(1), f.text(2), f.text(3)});
+    return changes.size() + files.size();
+}
+
+// The current problem: both texts of one row.
+size_t SqlProblemRow(sqlite3_int64 rowid)
+{
+    Stmt q("SELECT [Problem], [Solution] FROM [Problems] WHERE rowid = " + std::to_string(rowid));
+    return q.step() ? q.text(0).size() + q.text(1).size() : 0;
+}
+
+// A problem set: the keys of its rows and the first row's texts.
+size_t SqlProblemSet(const std::string& sql)
+{
+    Stmt q(sql);
+    std::vector<sqlite3_int64> keys;
+    while (q.step())
+        keys.push_back(q.integer(0));
+    if (!keys.empty())
+        SqlProblemRow(keys.front());
+    return keys.size();
+}
+
+// Title selection: the title's row, its versions, the first version's details and the keys of
+// its problems with the first problem.
+size_t SqlSelectTitle(const std::string& title)
+{
+    Stmt s("SELECT [SoftwareID], [SoftwareTitle], [Comments] FROM [Software] WHERE "
+           "[SoftwareTitle] = " +
+           quoted(title));
+    if (!s.step())
+        return 0;
+    const sqlite3_int64 softwareId = s.integer(0);
+    const std::string comments = s.text(2);
+    struct Version {
+        sqlite3_int64 id;
+        std::string number, date;
+    };
+    std::vector<Version> versions;
+    Stmt v("SELECT [ReleaseID], [ReleaseNumber], [ReleaseDate] FROM [Versions] WHERE "
+           "[SoftwareID] = " +
+           std::to_string(softwareId));
+    while (v.step())
+        versions.push_back({v.integer(0), v.text(1), v.text(2)});
+    size_t n = versions.size();
+    if (!versions.empty())
+        n += SqlVersionDetails(versions.front().id);
+    n += SqlProblemSet("SELECT rowid FROM [Problems] WHERE [SoftwareID] = " +
+                       std::to_string(softwareId));
+    return n;
+}
+
+sqlite3_int64 SqlSoftwareId(const std::string& title)
+{
+    Stmt s("SELECT [SoftwareID] FROM [Software] WHERE [SoftwareTitle] = " + quoted(title));
+    return s.step() ? s.integer(0) : -1;
+}
+
+// ---------------------------------------------------------------------------------------
+// The window.
+
+// The four moves. Until the problem commands are in, the record set is moved the way they
+// will move it; switch each to its button once the commands exist.
+enum class Move { First, Previous, Next, Last };
+void DoMove(frmVantor& w, Move m)
+{
+    // TODO(problem commands): w.cmdFirst->click() and so on.
+    RecordSource* set = w.dataProblems;
+    switch (m) {
+    case Move::First:
+        set->MoveFirst();
+        break;
+    case Move::Previous:
+        set->MovePrevious();
+        if (set->isBOF())
+            set->MoveFirst();
+        break;
+    case Move::Next:
+        set->MoveNext();
+        if (set->isEOF())
+            set->MoveLast();
+        break;
+    case Move::Last:
+        set->MoveLast();
+        break;
+    }
+}
+
+// The search the problem dialog runs for "*driver*" in its problem box.
+void DoSearch(frmVantor& w, const QString& pattern)
+{
+    // TODO(problem dialog): drive frmAddProblem in find mode (EditMode 2, cmdFind, OK).
+    const qint64 id = w.CurrentSoftwareId();
+    w.dataProblems->setRecordSource(Sql::ProblemSearch(id, pattern, QString()));
+    w.dataProblems->Refresh();
+}
+
+// Adding a problem through its dialog, OK included. False until the dialog exists.
+bool DoAddProblem(frmVantor& /*w*/)
+{
+    // TODO(problem dialog): EditMode = 1; OnNextModal-style fill of txtProblem/txtSolution and
+    // cmdOK->click() on frmAddProblem opened by w.cmdAddProblem->click().
+    return false;
+}
+// The plain-SQL side of adding a problem: one insert, then the set read again.
+size_t SqlAddProblem(sqlite3_int64 /*softwareId*/)
+{
+    return 0;
+}
+
+// The all-problems report of a title to the recording surface and to a PDF file. False until
+// the reports exist.
+bool DoAllProblemsReport(frmVantor& /*w*/, const QString& /*pdfPath*/)
+{
+    // TODO(reports): run the all-problems report on the window's problem set.
+    return false;
+}
+
+frmVantor& Window()
+{
+    if (!g_window) {
+        g_window = std::make_unique<frmVantor>();
+        g_window->Form_Load();
+        g_window->show();
+    }
+    return *g_window;
+}
+
+bool SelectTitle(frmVantor& w, const char* title)
+{
+    const int index = w.cboSoftware->findText(QString::fromUtf8(title),
+                                              Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index < 0)
+        return false;
+    if (w.cboSoftware->currentIndex() == index)
+        w.cboSoftware_Click();
+    else
+        w.cboSoftware->setCurrentIndex(index);
+    return w.cboSoftware->currentText() == QString::fromUtf8(title);
+}
+
+const char* GrowthTitle(int problems)
+{
+    switch (problems) {
+    case 1000:
+        return BenchData::kGrowth1000Title;
+    case 10000:
+        return BenchData::kGrowth10000Title;
+    default:
+        return BenchData::kLargeTitle;
+    }
+}
+
+// Window and plain-SQL times are summed over the run; the reported time is the window's.
+struct Pair {
+    Times window, sql;
+    double worst = 0;
+    void report(benchmark::State& state)
+    {
+        const double n = double(state.iterations());
+        state.counters["sql_ms"] = sql.wall / n * 1e3;
+        state.counters["cpu_ms"] = window.cpu / n * 1e3;
+        state.counters["sql_cpu_ms"] = sql.cpu / n * 1e3;
+        state.counters["ratio"] = sql.cpu > 0 ? window.cpu / sql.cpu : 0;
+        state.counters["worst_ms"] = worst * 1e3;
+    }
+    void add(benchmark::State& state, const Times& w, const Times& s)
+    {
+        state.SetIterationTime(w.wall);
+        window.wall += w.wall;
+        window.cpu += w.cpu;
+        sql.wall += s.wall;
+        sql.cpu += s.cpu;
+        worst = std::max(worst, w.wall);
+    }
+};
+
+// ---------------------------------------------------------------------------------------
+// Benchmarks.
+
+void BM_FormLoad(benchmark::State& state)
+{
+    Pair p;
+    for (auto _ : state) {
+        auto w = std::make_unique<frmVantor>();
+        const Times tw = Measure([&] { w->Form_Load(); });
+        benchmark::DoNotOptimize(w->cboSoftware->count());
+        const Times ts = Measure([&] { benchmark::DoNotOptimize(SqlTitles()); });
+        p.add(state, tw, ts);
+    }
+    p.report(state);
+}
+
+void BM_SelectTitle(benchmark::State& state)
+{
+    frmVantor& w = Window();
+    const char* title = GrowthTitle(int(state.range(0)));
+    if (!SelectTitle(w, title)) {
+        state.SkipWithError("title not in the list");
+        return;
+    }
+    Pair p;
+    for (auto _ : state) {
+        const Times tw = Measure([&] { w.cboSoftware_Click(); });
+        const Times ts = Measure([&] { benchmark::DoNotOptimize(SqlSelectTitle(title)); });
+        p.add(state, tw, ts);
+    }
+    state.counters["problems"] = w.dataProblems->RecordCount();
+    p.report(state);
+}
+
+void BM_SelectVersion(benchmark::State& state)
+{
+    frmVantor& w = Window();
+    if (!SelectTitle(w, BenchData::kLargeTitle) || w.lstVersionDate->count() == 0) {
+        state.SkipWithError("large title missing");
+        return;
+    }
+    const sqlite3_int64 releaseId = w.lstVersionID->item(0)->text().toLongLong();
+    Pair p;
+    for (auto _ : state) {
+        const Times tw = Measure([&] { w.lstVersionDate_Click(); });
+        const Times ts = Measure([&] { benchmark::DoNotOptimize(SqlVersionDetails(releaseId)); });
+        p.add(state, tw, ts);
+    }
+    state.counters["rows"] = w.lstChanges->count() + w.lstFiles->count();
+    p.report(state);
+}
+
+void BM_Move(benchmark::State& state, Move m)
+{
+    frmVantor& w = Window();
+    if (!SelectTitle(w, GrowthTitle(int(state.range(0))))) {
+        state.SkipWithError("title not in the list");
+        return;
+    }
+    w.tabGeneral->setCurrentIndex(1);
+    RecordSource* set = w.dataProblems;
+    const int count = set->RecordCount();
+    // First and Last start from the other end, so that each reads its rows from the database
+    // instead of finding them already read; Next and Previous walk on from where the one
+    // before left the set, from the first and the last row.
+    Pair p;
+    int i = 0;
+    for (auto _ : state) {
+        if (m == Move::First)
+            set->MoveLast();
+        else if (m == Move::Last)
+            set->MoveFirst();
+        else if (i == 0)
+            m == Move::Next ? set->MoveFirst() : set->MoveLast();
+        ++i;
+        const Times tw = Measure([&] { DoMove(w, m); });
+        const sqlite3_int64 key = set->currentKey();
+        const Times ts = Measure([&] { benchmark::DoNotOptimize(SqlProblemRow(key)); });
+        p.add(state, tw, ts);
+    }
+    state.counters["problems"] = count;
+    p.report(state);
+}
+
+void BM_Search(benchmark::State& state)
+{
+    frmVantor& w = Window();
+    const char* title = GrowthTitle(int(state.range(0)));
+    if (!SelectTitle(w, title)) {
+        state.SkipWithError("title not in the list");
+        return;
+    }
+    const std::string sql = "SELECT rowid FROM [Problems] WHERE [SoftwareID] = " +
+                            std::to_string(SqlSoftwareId(title)) + " AND [Problem] LIKE '%driver%'";
+    Pair p;
+    for (auto _ : state) {
+        const Times tw = Measure([&] { DoSearch(w, QStringLiteral("*driver*")); });
+        const Times ts = Measure([&] { benchmark::DoNotOptimize(SqlProblemSet(sql)); });
+        p.add(state, tw, ts);
+    }
+    state.counters["matches"] = w.dataProblems->RecordCount();
+    p.report(state);
+}
+
+void BM_AddProblem(benchmark::State& state)
+{
+    frmVantor& w = Window();
+    if (!SelectTitle(w, BenchData::kLargeTitle)) {
+        state.SkipWithError("large title missing");
+        return;
+    }
+    // HOOK: fills in once the problem dialog is in the tree (DoAddProblem, SqlAddProblem).
+    if (!DoAddProblem(w)) {
+        state.SkipWithError("waits for the problem dialog (frmAddProblem)");
+        return;
+    }
+    Pair p;
+    for (auto _ : state) {
+        const Times tw = Measure([&] { DoAddProblem(w); });
+        const Times ts = Measure([&] {
+            benchmark::DoNotOptimize(SqlAddProblem(SqlSoftwareId(BenchData::kLargeTitle)));
+        });
+        p.add(state, tw, ts);
+    }
+    p.report(state);
+}
+
+void BM_AllProblemsReport(benchmark::State& state)
+{
+    frmVantor& w = Window();
+    if (!SelectTitle(w, BenchData::MediumTitle(1).c_str())) {
+        state.SkipWithError("1,000-problem title missing");
+        return;
+    }
+    // HOOK: fills in once the reports are in the tree (DoAllProblemsReport).
+    const QString pdf = g_folder->filePath(QStringLiteral("all-problems.pdf"));
+    if (!DoAllProblemsReport(w, pdf)) {
+        state.SkipWithError("waits for the all-problems report (reports/)");
+        return;
+    }
+    for (auto _ : state) {
+        auto t = Clock::now();
+        DoAllProblemsReport(w, pdf);
+        state.SetIterationTime(seconds(t));
+    }
+}
+
+long StatusKb(const char* field)
+{
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    const size_t n = std::strlen(field);
+    while (std::getline(in, line)) {
+        if (line.compare(0, n, field) == 0 && line.size() > n && line[n] == ':')
+            return std::stol(line.substr(n + 1));
+    }
+    return -1;
+}
+
+// Peak memory while each growth title is selected, and what each key of the set costs.
+void BM_Memory(benchmark::State& state)
+{
+    frmVantor& w = Window();
+    long rss[3] = {}, peak = 0;
+    int counts[3] = {};
+    const int sizes[3] = {1000, 10000, 100000};
+    for (auto _ : state) {
+        for (int k = 0; k < 3; ++k) {
+            // The high-water mark starts again at the current size.
+            std::ofstream("/proc/self/clear_refs") << "5";
+            const auto t = Clock::now();
+            SelectTitle(w, GrowthTitle(sizes[k]));
+            state.SetIterationTime(seconds(t));
+            counts[k] = w.dataProblems->RecordCount();
+            rss[k] = StatusKb("VmRSS");
+            if (k == 2)
+                peak = StatusKb("VmHWM");
+        }
+    }
+    state.counters["peak_MB_large"] = double(peak) / 1024.0;
+    state.counters["rss_MB_large"] = double(rss[2]) / 1024.0;
+    state.counters["bytes_per_key"] =
+        double(rss[2] - rss[0]) * 1024.0 / double(std::max(1, counts[2] - counts[0]));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // --db=PATH names the database; everything else goes to the benchmark library.
+    std::vector<char*> rest;
+    for (int i = 0; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--db=", 5) == 0)
+            g_dbPath = QString::fromLocal8Bit(argv[i] + 5);
+        else
+            rest.push_back(argv[i]);
+    }
+    int restCount = int(rest.size());
+    benchmark::Initialize(&restCount, rest.data());
+    if (g_dbPath.isEmpty() || !QFileInfo::exists(g_dbPath)) {
+        std::fprintf(stderr, "usage: bench_vantor --db=PATH [benchmark options]\n"
+                             "  PATH is a database written by gen_vantor_db\n");
+        return 2;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QApplication app(qtArgc, qtArgv);
+
+    // A program folder of its own whose settings file names the benchmark's database.
+    g_folder = std::make_unique<QTemporaryDir>();
+    SetProgramFolder(g_folder->path());
+    IniFilePath = g_folder->filePath(QStringLiteral("VANTOR.INI"));
+    DatabasePath = QFileInfo(g_dbPath).absoluteFilePath();
+    WriteIniSetting(QStringLiteral("Preferences"), QStringLiteral("Database"), DatabasePath);
+    SetMsgBoxHook([](const MsgBoxCall& call) {
+        std::fprintf(stderr, "message: %s\n", qPrintable(call.text));
+        std::abort(); // a message means the benchmark measured a failure
+        return MsgResult::OK;
+    });
+
+    if (sqlite3_open_v2(DatabasePath.toUtf8().constData(), &g_raw, SQLITE_OPEN_READONLY, nullptr) !=
+        SQLITE_OK) {
+        std::fprintf(stderr, "cannot open %s\n", argv[1]);
+        return 1;
+    }
+
+    using benchmark::kMillisecond;
+    auto reg = [](const char* name, auto fn) {
+        return benchmark::RegisterBenchmark(name, fn)->UseManualTime()->Unit(kMillisecond);
+    };
+    reg("Memory/selectGrowthTitles", BM_Memory)->Iterations(1);
+    reg("1_FormLoad/titles:10000", BM_FormLoad)->Iterations(10);
+    reg("2_SelectTitle", BM_SelectTitle)
+        ->ArgName("problems")
+        ->Arg(1000)
+        ->Arg(10000)
+        ->Arg(100000)
+        ->Iterations(10);
+    reg("3_SelectVersion/rows:10000", BM_SelectVersion)->Iterations(10);
+    const std::pair<const char*, Move> moves[] = {{"4_MoveFirst", Move::First},
+                                                  {"4_MovePrevious", Move::Previous},
+                                                  {"4_MoveNext", Move::Next},
+                                                  {"4_MoveLast", Move::Last}};
+    for (const auto& [name, m] : moves) {
+        const Move move = m;
+        reg(name, [move](benchmark::State& s) { BM_Move(s, move); })
+            ->ArgName("problems")
+            ->Arg(1000)
+            ->Arg(10000)
+            ->Arg(100000)
+            ->Iterations(2000);
+    }
+    reg("5_SearchDriver", BM_Search)
+        ->ArgName("problems")
+        ->Arg(1000)
+        ->Arg(10000)
+        ->Arg(100000)
+        ->Iterations(5);
+    reg("6_AddProblem/problems:100000", BM_AddProblem)->Iterations(10);
+    reg("7_AllProblemsReport/problems:1000", BM_AllProblemsReport)->Iterations(3);
+
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    g_window.reset();
+    Connection::closeAll();
+    sqlite3_close(g_raw);
+    return 0;
+}

@@ -1,0 +1,207 @@
+// Reading large sets: the case-folding LIKE of the searches and the block reads of a record
+// source, checked against plain answers.
+#include "data/Connection.h"
+#include "data/DbError.h"
+#include "data/Like.h"
+#include "data/RecordSource.h"
+#include "data/SqlText.h"
+#include "data/TextFormat.h"
+#include "tests/TestSupport.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+namespace {
+// Folding of the few characters the random texts use: é and É are e, the combining acute
+// accent is nothing, ASCII letters lose their case.
+std::u32string refFold(const QString& s)
+{
+    std::u32string out;
+    for (QChar c : s) {
+        if (c == QChar(0x301))
+            continue;
+        if (c == QChar(0xE9) || c == QChar(0xC9))
+            out += U'e';
+        else
+            out += char32_t(c.toLower().unicode());
+    }
+    return out;
+}
+
+bool refMatch(const std::u32string& p, size_t i, const std::u32string& t, size_t j)
+{
+    if (i == p.size())
+        return j == t.size();
+    if (p[i] == U'%')
+        return refMatch(p, i + 1, t, j) || (j < t.size() && refMatch(p, i, t, j + 1));
+    if (j == t.size())
+        return false;
+    return (p[i] == U'_' || p[i] == t[j]) && refMatch(p, i + 1, t, j + 1);
+}
+
+bool like(const QString& pattern, const QString& text)
+{
+    return LikeMatch(pattern.toUtf8(), text.toUtf8());
+}
+} // namespace
+
+class TestRecordRead : public QObject {
+    Q_OBJECT
+private slots:
+    void likeFoldsCaseAndAccents()
+    {
+        QVERIFY(like("%driver%", "The new DRIVER fails"));
+        QVERIFY(like("%Ärger%", "viel ärger heute"));
+        QVERIFY(like("%resume%", "my Résumé"));
+        QVERIFY(like("%cafe", "cafe\u0301"));
+        QVERIFY(like("%driver%", "xx dr\u0301iver"));
+        QVERIFY(like("%éclair%", "an ECLAIR"));
+        QVERIFY(!like("%driver%", "drive r"));
+        QVERIFY(!like("driver", "driver "));
+        QVERIFY(like("d_iver", "dXiver"));
+        QVERIFY(like("%", ""));
+        QVERIFY(!like("_", ""));
+        QVERIFY(like("%a%b%c", "xxaxxbxxc"));
+        QVERIFY(!like("%a%b%c", "xxaxxbxxcx"));
+        // The literal after "%" found at every place of an eight-byte step, also at the end.
+        for (int at = 0; at < 20; ++at) {
+            QString text(at, QLatin1Char('x'));
+            QVERIFY(like("%Dr%", text + "dR"));
+            QVERIFY(like("%dr%", text + "Dr" + QString(at, QLatin1Char('y'))));
+            QVERIFY(!like("%dr%", text + "d" + QString(at, QLatin1Char('y'))));
+        }
+        QVERIFY(LikeMatch(QByteArray("%a!%b%"), QByteArray("xa%b"), U'!'));
+        QVERIFY(!LikeMatch(QByteArray("%a!%b%"), QByteArray("xab"), U'!'));
+    }
+
+    void likeAgreesWithPlainMatchingOnRandomTexts()
+    {
+        const QString alphabet[] = {"d", "D", "r", "x", "é", "É", "e", "e\u0301", " "};
+        const QString patternAlphabet[] = {"d", "r", "e", "É", "%", "_", "x"};
+        QRandomGenerator rng(7);
+        for (int n = 0; n < 4000; ++n) {
+            QString text, pattern;
+            const int tl = rng.bounded(14), pl = 1 + rng.bounded(6);
+            for (int i = 0; i < tl; ++i)
+                text += alphabet[rng.bounded(int(std::size(alphabet)))];
+            for (int i = 0; i < pl; ++i)
+                pattern += patternAlphabet[rng.bounded(int(std::size(patternAlphabet)))];
+            const bool expected = refMatch(refFold(pattern), 0, refFold(text), 0);
+            QVERIFY2(like(pattern, text) == expected,
+                     qPrintable(QStringLiteral("'%1' LIKE '%2'").arg(text, pattern)));
+        }
+    }
+
+    void likeInSqlKeepsNullAndFollowsChangingPatterns()
+    {
+        TestEnv env;
+        const qint64 id = env.addTitle("T");
+        env.addProblem(id, "Printer DRIVER", "none");
+        env.addProblem(id, QVariant(), "x");
+        QCOMPARE(env.scalar("SELECT COUNT(*) FROM Problems WHERE Problem LIKE '%driver%'").toInt(),
+                 1);
+        QVERIFY(env.scalar("SELECT NULL LIKE 'a'").isNull());
+        // A pattern taken from each row in turn is compiled afresh for each.
+        QCOMPARE(env.scalar("SELECT COUNT(*) FROM Problems p, (SELECT '%river' AS pat UNION ALL "
+                            "SELECT 'print%' UNION ALL SELECT '%none%') q "
+                            "WHERE p.Problem LIKE q.pat")
+                     .toInt(),
+                 2);
+    }
+
+    void storedDatesReadAsTheParserReadsThem()
+    {
+        for (QDate d(1899, 12, 25); d < QDate(2031, 1, 10); d = d.addDays(13)) {
+            const QString iso = d.toString(Qt::ISODate);
+            QCOMPARE(StoredDate(iso), d);
+            const QString text = DateText(QVariant(iso));
+            QCOMPARE(text.size(), 10);
+            const QChar sep = text.at(2); // the system's separator
+            QCOMPARE(text, d.toString(QStringLiteral("MM/dd/yyyy")).replace(u'/', sep));
+        }
+        for (const char* odd : {"2024-02-30", "2024-13-01", "24-01-01", "2024/01/05", "",
+                                "2024-01-05T10:00:00", "abcd-ef-gh"}) {
+            const QString s = QString::fromLatin1(odd);
+            QCOMPARE(StoredDate(s), QDate::fromString(s.left(10), Qt::ISODate));
+        }
+        QCOMPARE(DateText(QDate(812, 3, 4)).remove(2, 1).remove(4, 1), QStringLiteral("03040812"));
+    }
+
+    void walksAcrossBlocksInBothDirections()
+    {
+        TestEnv env;
+        const qint64 a = env.addTitle("A"), b = env.addTitle("B");
+        QStringList expected;
+        {
+            Transaction t(env.db());
+            for (int i = 0; i < 700; ++i) {
+                // Every third problem of A mentions a driver: a scattered set after the search.
+                const QString text =
+                    QStringLiteral("problem %1%2").arg(i).arg(i % 3 ? "" : " driver");
+                env.addProblem(i % 5 == 4 ? b : a, text, i % 7 ? QVariant("s") : QVariant());
+                if (i % 5 != 4 && i % 3 == 0)
+                    expected << text;
+            }
+            t.commit();
+        }
+        RecordSource set("set");
+        set.setConnectionString(ConnectionText(env.dbPath()));
+        set.setRecordSource(Sql::ProblemSearch(a, "*driver*", ""));
+        set.Refresh();
+        QCOMPARE(set.RecordCount(), expected.size());
+        QStringList forward;
+        set.WalkToEnd([&] { forward << set.Field("Problem").toString(); });
+        QCOMPARE(forward, expected);
+        QStringList backward;
+        set.MoveLast();
+        while (!set.isBOF()) {
+            backward.prepend(set.Field("problem").toString());
+            set.MovePrevious();
+        }
+        QCOMPARE(backward, expected);
+
+        // The full set: keys close together, read by range. An empty field is a null text.
+        set.setRecordSource(Sql::ProblemsOf(a));
+        set.Refresh();
+        int nulls = 0, rows = 0;
+        set.WalkToEnd([&] {
+            ++rows;
+            const QVariant v = set.Field("Solution");
+            if (v.isNull()) {
+                ++nulls;
+                QCOMPARE(v.typeId(), QMetaType::QString);
+            }
+        });
+        QCOMPARE(rows,
+                 env.scalar("SELECT COUNT(*) FROM Problems WHERE SoftwareID = ?", {a}).toInt());
+        QCOMPARE(nulls, env.scalar("SELECT COUNT(*) FROM Problems WHERE SoftwareID = ? AND "
+                                   "Solution IS NULL",
+                                   {a})
+                            .toInt());
+        QVERIFY(set.Field("Problem").isNull()); // at the end: no current row
+        set.MoveFirst();
+        QVERIFY_THROWS_EXCEPTION(DbError, set.Field("NoSuchField"));
+    }
+
+    void rowDeletedBehindTheSetHasNoFields()
+    {
+        TestEnv env;
+        const qint64 a = env.addTitle("A");
+        for (int i = 0; i < 40; ++i)
+            env.addProblem(a, QStringLiteral("p%1").arg(i), "s");
+        RecordSource set("set");
+        set.setConnectionString(ConnectionText(env.dbPath()));
+        set.setRecordSource(Sql::ProblemsOf(a));
+        set.Refresh();
+        const qint64 gone = env.scalar("SELECT MAX(rowid) FROM Problems").toLongLong();
+        env.db().run("DELETE FROM Problems WHERE rowid = ?", {gone});
+        set.MoveLast();
+        QVERIFY(!set.isEOF());
+        QVERIFY_THROWS_EXCEPTION(DbError, set.Field("Problem"));
+        set.MovePrevious();
+        QCOMPARE(set.Field("Problem").toString(), QStringLiteral("p38"));
+    }
+};
+
+QTEST_MAIN(TestRecordRead)
+#include "tst_recordread.moc"
