@@ -134,7 +134,10 @@ void Connection::closeAll()
     registry().clear();
 }
 
-sqlite3* Connection::handle() const { return m_handle; }
+sqlite3* Connection::handle() const
+{
+    return m_handle;
+}
 
 QSqlQuery Connection::run(const QString& sql, const QVariantList& values)
 {

@@ -30,7 +30,10 @@ QVariant storable(const QVariant& v)
     return v;
 }
 
-QString bracketed(const QString& name) { return QLatin1Char('[') + name + QLatin1Char(']'); }
+QString bracketed(const QString& name)
+{
+    return QLatin1Char('[') + name + QLatin1Char(']');
+}
 
 DbError statementError(sqlite3* db)
 {

@@ -36,8 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     sqlite3_stmt* stmt = nullptr;
     const char* tail = nullptr;
-    if (sqlite3_prepare_v2(database(), sql.constData(), int(sql.size()), &stmt, &tail) !=
-        SQLITE_OK)
+    if (sqlite3_prepare_v2(database(), sql.constData(), int(sql.size()), &stmt, &tail) != SQLITE_OK)
         abort(); // a search text must never break the statement
     if (tail && *tail)
         abort(); // nor add a second one
