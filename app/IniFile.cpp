@@ -131,6 +131,17 @@ QString read(const QString& path, const QString& section, const QString& key,
     return readFromBytes(file.read(kMaxIniBytes), section, key, fallback);
 }
 
+// The value as it goes into the file: quoted when the reader would otherwise trim its blanks
+// or strip its own quotes, so that reading gives back exactly what was written.
+static QByteArray storedForm(const QString& value)
+{
+    const bool quoted = value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
+                        value.back() == value.front();
+    const bool padded = !value.isEmpty() && (value.front().isSpace() || value.back().isSpace());
+    const QByteArray bytes = value.toUtf8();
+    return quoted || padded ? '"' + bytes + '"' : bytes;
+}
+
 QByteArray writeToBytes(const QByteArray& data, const QString& section, const QString& key,
                         const QString& value)
 {
@@ -142,10 +153,10 @@ QByteArray writeToBytes(const QByteArray& data, const QString& section, const QS
         // Keep the key as spelled in the file and replace only what follows the '='.
         const Line& l = lines[loc.keyLine];
         qsizetype eq = data.indexOf('=', l.start);
-        out = data.left(eq + 1) + value.toUtf8() + data.mid(l.start + l.length);
+        out = data.left(eq + 1) + storedForm(value) + data.mid(l.start + l.length);
         return out;
     }
-    QByteArray keyLine = key.toUtf8() + '=' + value.toUtf8();
+    QByteArray keyLine = key.toUtf8() + '=' + storedForm(value);
     if (loc.sectionLine >= 0) {
         const Line& after = lines[loc.lastSectionLine];
         qsizetype pos = after.start + after.length;

@@ -87,6 +87,12 @@ void frmPreferences::cmdOK_Click()
         MsgBox(QStringLiteral("You must provide the path to the database."), MsgIcon::Exclamation);
         return;
     }
+    if (path.contains(QLatin1Char('\n'))) {
+        // A line of the settings file holds one value; the rest would become lines of its own.
+        MsgBox(QStringLiteral("The path to the database cannot hold a line break."),
+               MsgIcon::Exclamation);
+        return;
+    }
     if (!WriteIniSetting(kSection, kKey, path)) {
         // Closing would let the user believe the new path is kept.
         MsgBox(QStringLiteral("Vantor cannot write its settings file\n%1").arg(IniFilePath),

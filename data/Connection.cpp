@@ -13,6 +13,9 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
+#include <unistd.h>
+
 namespace {
 const char kProvider[] = "Provider=Vantor.SQLite.1;Persist Security Info=False;Data Source=";
 const char kDataSource[] = "Data Source=";
@@ -48,6 +51,42 @@ sqlite3* handleOf(const QSqlDatabase& db)
     return *static_cast<sqlite3* const*>(v.data());
 }
 } // namespace
+
+QString DescribeSqlError(const QSqlError& error)
+{
+    const QString words = error.databaseText();
+    bool known = false;
+    const int code = error.nativeErrorCode().toInt(&known) & 0xff;
+    QString reason;
+    switch (known ? code : -1) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        reason = QStringLiteral("Another program is using the database file and kept it locked; "
+                                "Vantor waited for it in vain. Try again once the other program "
+                                "has finished.");
+        break;
+    case SQLITE_READONLY:
+        reason = QStringLiteral("The database file is read-only; nothing can be saved to it.");
+        break;
+    case SQLITE_FULL:
+        reason = QStringLiteral("The disk is full, or the database file has reached its size "
+                                "limit.");
+        break;
+    case SQLITE_CANTOPEN:
+        reason = QStringLiteral("The database file or its folder cannot be written to.");
+        break;
+    case SQLITE_IOERR:
+        reason = QStringLiteral("The disk reported an error while the database file was used.");
+        break;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        reason = QStringLiteral("The database file is damaged.");
+        break;
+    default:
+        return words;
+    }
+    return words.isEmpty() ? reason : reason + QStringLiteral(" (") + words + QLatin1Char(')');
+}
 
 QString ConnectionText(const QString& databasePath)
 {
@@ -91,7 +130,7 @@ std::shared_ptr<Connection> Connection::open(const QString& path)
         db.setDatabaseName(path);
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
         if (!db.open())
-            throw DbError(db.lastError().databaseText());
+            throw DbError(DescribeSqlError(db.lastError()));
         sqlite3* handle = handleOf(db);
         if (!handle || !RegisterLike(handle))
             throw DbError(QStringLiteral("The database driver could not be prepared."));
@@ -102,6 +141,14 @@ std::shared_ptr<Connection> Connection::open(const QString& path)
         QString problem = SchemaProblem(db);
         if (!problem.isEmpty())
             throw DbError(problem);
+        // A damaged file (cut short by a copy, say) is refused before anything is read from or
+        // written to it.
+        QSqlQuery check(db);
+        if (!check.exec(QStringLiteral("PRAGMA quick_check(1)")) || !check.next())
+            throw DbError(DescribeSqlError(check.lastError()));
+        const QString verdict = check.value(0).toString();
+        if (verdict != QLatin1String("ok"))
+            throw DbError(QStringLiteral("The database file is damaged (%1).").arg(verdict));
     }
     c->run(QStringLiteral("PRAGMA foreign_keys = ON"));
     if (!exists) {
@@ -144,12 +191,38 @@ QSqlQuery Connection::run(const QString& sql, const QVariantList& values)
     QSqlQuery q(db());
     q.setForwardOnly(true);
     if (!q.prepare(sql))
-        throw DbError(q.lastError().databaseText());
+        throw DbError(DescribeSqlError(q.lastError()));
     for (const QVariant& v : values)
         q.addBindValue(v);
     if (!q.exec())
-        throw DbError(q.lastError().databaseText());
+        throw DbError(DescribeSqlError(q.lastError()));
     return q;
+}
+
+QSqlQuery Connection::write(const QString& sql, const QVariantList& values)
+{
+    if (m_depth > 0 && !m_lockRefused.isEmpty())
+        throw DbError(m_lockRefused);
+    // The open handle could still write, but the user has taken that right away from the file,
+    // or the file is gone and what was written would vanish with the handle.
+    if (::access(QFile::encodeName(m_path).constData(), W_OK) != 0) {
+        if (errno == ENOENT)
+            throw DbError(QStringLiteral("The database file %1 is no longer there; nothing can "
+                                         "be saved to it.")
+                              .arg(m_path));
+        if (errno == EACCES || errno == EROFS || errno == EPERM)
+            throw DbError(QStringLiteral("The database file %1 is read-only; nothing can be "
+                                         "saved to it.")
+                              .arg(m_path));
+    }
+    // Every save writes a journal beside the file first.
+    const QString folder = QFileInfo(m_path).absolutePath();
+    if (::access(QFile::encodeName(folder).constData(), W_OK) != 0 &&
+        (errno == EACCES || errno == EROFS || errno == EPERM))
+        throw DbError(QStringLiteral("The folder %1 of the database file cannot be written to; "
+                                     "nothing can be saved.")
+                          .arg(folder));
+    return run(sql, values);
 }
 
 void Connection::begin()
@@ -158,10 +231,24 @@ void Connection::begin()
         return;
     m_failed = false;
     m_failureText.clear();
-    if (!db().transaction()) {
-        m_depth = 0;
-        throw DbError(db().lastError().databaseText());
+    m_lockRefused.clear();
+    // The write lock is taken at the start, where the busy timeout waits for another program
+    // to finish: once a command has read, SQLite cannot wait for the lock without risking a
+    // deadlock and refuses at once.
+    QSqlQuery q(db());
+    if (q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return;
+    const QSqlError refused = q.lastError();
+    const int code = refused.nativeErrorCode().toInt() & 0xff;
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED || code == SQLITE_READONLY) {
+        // Reading still works; a write of this command is refused with the reason.
+        if (code != SQLITE_READONLY)
+            m_lockRefused = DescribeSqlError(refused);
+        if (q.exec(QStringLiteral("BEGIN")))
+            return;
     }
+    m_depth = 0;
+    throw DbError(DescribeSqlError(q.lastError()));
 }
 
 void Connection::commit()
@@ -171,7 +258,7 @@ void Connection::commit()
     if (--m_depth > 0)
         return;
     if (m_failed || !db().commit()) {
-        QString text = m_failed ? m_failureText : db().lastError().databaseText();
+        QString text = m_failed ? m_failureText : DescribeSqlError(db().lastError());
         db().rollback();
         emit rolledBack();
         throw DbError(text.isEmpty() ? QStringLiteral("The changes could not be saved.") : text);

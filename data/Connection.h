@@ -31,6 +31,9 @@ public:
 
     // Runs one statement with its bound values; throws DbError on failure.
     QSqlQuery run(const QString& sql, const QVariantList& values = {});
+    // Runs a statement that changes the file: refused when the file may no longer be written
+    // or another program kept the write lock of this command.
+    QSqlQuery write(const QString& sql, const QVariantList& values = {});
 
     // One transaction per command; nested scopes join the outer one.
     void begin();
@@ -53,6 +56,8 @@ private:
     int m_depth = 0;
     bool m_failed = false;
     QString m_failureText;
+    // Why the open command could not take the write lock; empty when it holds it.
+    QString m_lockRefused;
 };
 
 // Begins a transaction scope; commits on commit(), rolls back when left without it.
@@ -76,6 +81,10 @@ private:
     Connection& m_c;
     bool m_done = false;
 };
+
+// A failure of the database in words a user can act on, followed by the database's own.
+class QSqlError;
+QString DescribeSqlError(const QSqlError& error);
 
 // The connection text of a record source for a database path, and the path back from it.
 QString ConnectionText(const QString& databasePath);

@@ -441,7 +441,7 @@ void RecordSource::Update()
             sql += QStringLiteral(" (") + columns.join(',') + QStringLiteral(") VALUES (") +
                    marks.join(',') + QLatin1Char(')');
         }
-        QSqlQuery q = m_connection->run(sql, values);
+        QSqlQuery q = m_connection->write(sql, values);
         key = q.lastInsertId().toLongLong();
         m_keys.push_back(key);
         m_pos = int(m_keys.size()) - 1;
@@ -451,9 +451,10 @@ void RecordSource::Update()
         for (const QString& c : columns)
             sets << c + QStringLiteral(" = ?");
         values << key;
-        m_connection->run(QStringLiteral("UPDATE ") + bracketed(m_table) + QStringLiteral(" SET ") +
-                              sets.join(',') + QStringLiteral(" WHERE rowid = ?"),
-                          values);
+        m_connection->write(QStringLiteral("UPDATE ") + bracketed(m_table) +
+                                QStringLiteral(" SET ") + sets.join(',') +
+                                QStringLiteral(" WHERE rowid = ?"),
+                            values);
         if (m_connection->inTransaction()) {
             auto& written = m_writtenInTransaction[key];
             for (const Binding& b : m_bindings) {
@@ -493,9 +494,9 @@ void RecordSource::Delete()
     const qint64 key = currentKey();
     if (key < 0)
         throw DbError(QStringLiteral("There is no current record."));
-    m_connection->run(QStringLiteral("DELETE FROM ") + bracketed(m_table) +
-                          QStringLiteral(" WHERE rowid = ?"),
-                      {key});
+    m_connection->write(QStringLiteral("DELETE FROM ") + bracketed(m_table) +
+                            QStringLiteral(" WHERE rowid = ?"),
+                        {key});
     m_keys.erase(m_keys.begin() + m_pos);
     m_state = EditState::None;
     m_pending.clear();

@@ -1,5 +1,6 @@
 #include "data/Schema.h"
 
+#include "data/Connection.h"
 #include "data/DbError.h"
 
 #include <QSqlDatabase>
@@ -58,7 +59,7 @@ QString SchemaProblem(QSqlDatabase& db)
 {
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")))
-        return q.lastError().databaseText();
+        return DescribeSqlError(q.lastError());
     QStringList present;
     while (q.next())
         present << q.value(0).toString().toLower();
@@ -72,7 +73,7 @@ QString SchemaProblem(QSqlDatabase& db)
     if (!missing.isEmpty())
         return QStringLiteral("The file lacks the tables %1.").arg(missing.join(", "));
     if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next())
-        return q.lastError().databaseText();
+        return DescribeSqlError(q.lastError());
     if (q.value(0).toInt() > kSchemaVersion)
         return QStringLiteral("The file was made by a newer version of Vantor.");
     return {};

@@ -156,15 +156,18 @@ private slots:
             dlg->txtDatabase->setText(" /Other Place/My base.mdb ");
             dlg->cmdOK->click();
         });
-        QVERIFY(iniBytes().contains("Database= /Other Place/My base.mdb \n"));
+        // Quoted, or reading would trim the blanks the path begins and ends with.
+        QVERIFY(iniBytes().contains("Database=\" /Other Place/My base.mdb \"\n"));
+        QCOMPARE(storedPath(), " /Other Place/My base.mdb ");
 
-        // Blanks are a path too: written as they are.
+        // Blanks are a path too.
         WithOptions(*w, [](frmPreferences* dlg) {
             dlg->txtDatabase->setText("   ");
             dlg->cmdOK->click();
             QVERIFY(!dlg->isVisible());
         });
-        QCOMPARE(iniBytes(), QByteArray("[Preferences]\nDatabase=   \n"));
+        QCOMPARE(iniBytes(), QByteArray("[Preferences]\nDatabase=\"   \"\n"));
+        QCOMPARE(storedPath(), "   ");
         QCOMPARE(env.msgs.count(), 0);
     }
 

@@ -6,6 +6,7 @@
 #include "app/WindowHelpers.h"
 #include "data/RecordSource.h"
 #include "data/SqlText.h"
+#include "ui/main/BoundTextBox.h"
 #include "ui/main/frmVantor.h"
 
 #include <QLabel>
@@ -91,8 +92,8 @@ bool frmAddProblem::addProblem()
         problems->AddNew();
         try {
             problems->setField(QStringLiteral("SoftwareID"), softwareId);
-            problems->setField(QStringLiteral("Problem"), txtProblem->toPlainText());
-            problems->setField(QStringLiteral("Solution"), txtSolution->toPlainText());
+            problems->setField(QStringLiteral("Problem"), BoundTextBox::TextOf(txtProblem));
+            problems->setField(QStringLiteral("Solution"), BoundTextBox::TextOf(txtSolution));
             problems->Update();
         } catch (...) {
             // A failed save must not leave a half-made row that the next move would save.
@@ -111,8 +112,9 @@ bool frmAddProblem::findProblems()
     RecordSource* problems = main()->dataProblems;
     bool matched = false;
     const bool ok = RunCommand(main()->connection(), [&] {
-        problems->setRecordSource(Sql::ProblemSearch(
-            main()->CurrentSoftwareId(), txtProblem->toPlainText(), txtSolution->toPlainText()));
+        problems->setRecordSource(Sql::ProblemSearch(main()->CurrentSoftwareId(),
+                                                     BoundTextBox::TextOf(txtProblem),
+                                                     BoundTextBox::TextOf(txtSolution)));
         problems->Refresh();
         matched = !problems->isBOF();
         if (matched)

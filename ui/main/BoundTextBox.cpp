@@ -1,5 +1,7 @@
 #include "ui/main/BoundTextBox.h"
 
+#include <QTextDocument>
+
 BoundTextBox::BoundTextBox(QWidget* parent) : QPlainTextEdit(parent)
 {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -11,7 +13,14 @@ BoundTextBox::BoundTextBox(QWidget* parent) : QPlainTextEdit(parent)
 
 void BoundTextBox::showValue(const QString& text, bool modified)
 {
-    if (toPlainText() != text)
+    if (TextOf(this) != text)
         setPlainText(text);
     document()->setModified(modified);
+}
+
+QString BoundTextBox::TextOf(const QPlainTextEdit* box)
+{
+    QString text = box->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
 }

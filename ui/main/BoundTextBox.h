@@ -11,7 +11,11 @@ class BoundTextBox : public QPlainTextEdit, public BoundField {
 public:
     explicit BoundTextBox(QWidget* parent = nullptr);
 
-    QString boundText() const override { return toPlainText(); }
+    // What a multi-line box holds, as typed: toPlainText() would turn no-break spaces into
+    // blanks and line separators into line breaks.
+    static QString TextOf(const QPlainTextEdit* box);
+
+    QString boundText() const override { return TextOf(this); }
     void showValue(const QString& text, bool modified) override;
     bool isBoundModified() const override { return document()->isModified(); }
     void setBoundModified(bool modified) override { document()->setModified(modified); }

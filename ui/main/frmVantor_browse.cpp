@@ -67,7 +67,7 @@ void frmVantor::cboSoftware_Click()
     const QString title = cboSoftware->currentText();
     if (title.isEmpty())
         return;
-    RunCommand(connection(), [&] {
+    const bool ok = RunCommand(connection(), [&] {
         // The comments typed for the title shown so far are saved first.
         if (dataSoftware->RecordCount() > 0 && !dataSoftware->isEOF())
             dataSoftware->Update();
@@ -98,6 +98,21 @@ void frmVantor::cboSoftware_Click()
                                cmdEditVersion, cmdDeleteVersion})
             b->setEnabled(true);
     });
+    if (!ok) {
+        // The title whose row is still current (with the typing kept in its boxes) is the one
+        // to name; the picked one was never shown.
+        QString shown;
+        try {
+            if (dataSoftware->hasCurrentRow())
+                shown = dataSoftware->Field(QStringLiteral("SoftwareTitle")).toString();
+        } catch (const DbError&) {
+        }
+        const QSignalBlocker block(cboSoftware);
+        cboSoftware->setCurrentIndex(
+            shown.isNull()
+                ? -1
+                : cboSoftware->findText(shown, Qt::MatchExactly | Qt::MatchCaseSensitive));
+    }
 }
 
 void frmVantor::FillVersionList()
