@@ -90,9 +90,12 @@ std::vector<Token> patternTokens(const char* pattern, int length, char32_t escap
     while (p < end) {
         char32_t c = nextCodePoint(p, end);
         if (escape && c == escape && p < end) {
-            char32_t lit = fold(nextCodePoint(p, end));
-            if (lit)
+            c = nextCodePoint(p, end);
+            // A NUL is a character like any other; only marks fold to nothing.
+            if (char32_t lit = fold(c); lit || c == 0)
                 out.push_back({lit, Token::Literal});
+        } else if (c == 0) {
+            out.push_back({0, Token::Literal});
         } else if (c == '%') {
             if (out.empty() || out.back().kind != Token::Any)
                 out.push_back({0, Token::Any});

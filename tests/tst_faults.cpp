@@ -25,6 +25,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QtTest>
@@ -517,7 +518,8 @@ private slots:
                     stayed = dlg->isVisible();
                 }));
                 QVERIFY2(!stayed, what);
-                QCOMPARE(f.env.msgs.count(), 0);
+                QVERIFY2(f.env.msgs.count() == 0,
+                         qPrintable(QString::fromUtf8(what) + " / " + f.env.msgs.lastText()));
                 QVERIFY2(unasked(after, snapshot(f.env.db())).isEmpty(), what);
                 bool found = false;
                 w.cmdFirst->click();

@@ -70,6 +70,11 @@ private slots:
             QVERIFY(like("%dr%", text + "Dr" + QString(at, QLatin1Char('y'))));
             QVERIFY(!like("%dr%", text + "d" + QString(at, QLatin1Char('y'))));
         }
+        // A NUL is an ordinary character, in the pattern and in the text.
+        const QByteArray withNul("a\0b", 3);
+        QVERIFY(LikeMatch(withNul, withNul));
+        QVERIFY(!LikeMatch(withNul, QByteArray("ab")));
+        QVERIFY(LikeMatch(QByteArray("%\0%", 3), withNul));
         QVERIFY(LikeMatch(QByteArray("%a!%b%"), QByteArray("xa%b"), U'!'));
         QVERIFY(!LikeMatch(QByteArray("%a!%b%"), QByteArray("xab"), U'!'));
     }
