@@ -81,6 +81,12 @@ bool lessWithoutCase(const QString& a, const QString& b)
     const auto* q = reinterpret_cast<const char16_t*>(b.constData());
     char32_t lastA = 0, lastB = 0;
     for (qsizetype i = 0; i < n; ++i) {
+        // Equal units fold alike (no character folds into a surrogate), and titles often
+        // share long beginnings.
+        if (p[i] == q[i]) {
+            lastA = lastB = p[i];
+            continue;
+        }
         const char32_t x = foldedUnit(p[i], lastA);
         const char32_t y = foldedUnit(q[i], lastB);
         if (x != y)
