@@ -110,7 +110,7 @@ std::string quoted(const std::string& text)
 }
 
 // The title list: every title with its key.
-size_t SqlTitles()
+[[gnu::noinline]] size_t SqlTitles()
 {
     Stmt q("SELECT [SoftwareID], [SoftwareTitle] FROM [Software]");
     std::vector<std::pair<sqlite3_int64, std::string>> rows;
@@ -120,7 +120,7 @@ size_t SqlTitles()
 }
 
 // The changes and needed files of a version, every column the lists show.
-size_t SqlVersionDetails(sqlite3_int64 releaseId)
+[[gnu::noinline]] size_t SqlVersionDetails(sqlite3_int64 releaseId)
 {
     const std::string id = std::to_string(releaseId);
     std::vector<std::pair<sqlite3_int64, std::string>> changes;
@@ -159,7 +159,7 @@ size_t SqlProblemSet(const std::string& sql)
 
 // Title selection: the title's row, its versions, the first version's details and the keys of
 // its problems with the first problem.
-size_t SqlSelectTitle(const std::string& title)
+[[gnu::noinline]] size_t SqlSelectTitle(const std::string& title)
 {
     Stmt s("SELECT [SoftwareID], [SoftwareTitle], [Comments] FROM [Software] WHERE "
            "[SoftwareTitle] = " +
