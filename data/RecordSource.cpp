@@ -77,6 +77,66 @@ struct Prepared {
     Prepared(const Prepared&) = delete;
     Prepared& operator=(const Prepared&) = delete;
 };
+// Reads the rows of keys[start, end) with `range` (rowid between two bounds) when the keys lie
+// close together, as in a title's full set, otherwise with `one` (a single rowid) for each, as
+// after a search. take(i, statement) is called for each row found, in key order.
+template <typename Take>
+void readRows(sqlite3* db, sqlite3_stmt* range, sqlite3_stmt* one, const std::vector<qint64>& keys,
+              int start, int end, Take&& take)
+{
+    auto fail = [db](sqlite3_stmt* st) {
+        DbError e = statementError(db);
+        sqlite3_reset(st);
+        return e;
+    };
+    const qint64 first = keys[size_t(start)];
+    const qint64 last = keys[size_t(end - 1)];
+    if (last - first < qint64(end - start) * 2) {
+        sqlite3_bind_int64(range, 1, first);
+        sqlite3_bind_int64(range, 2, last);
+        int i = start;
+        int rc = SQLITE_DONE;
+        while (i < end && (rc = sqlite3_step(range)) == SQLITE_ROW) {
+            const qint64 key = sqlite3_column_int64(range, 0);
+            while (i < end && keys[size_t(i)] < key)
+                ++i;
+            if (i < end && keys[size_t(i)] == key)
+                take(i++, range);
+        }
+        if (i < end && rc != SQLITE_DONE)
+            throw fail(range);
+        sqlite3_reset(range);
+    } else {
+        for (int i = start; i < end; ++i) {
+            sqlite3_bind_int64(one, 1, keys[size_t(i)]);
+            const int rc = sqlite3_step(one);
+            if (rc == SQLITE_ROW)
+                take(i, one);
+            else if (rc != SQLITE_DONE)
+                throw fail(one);
+            sqlite3_reset(one);
+        }
+    }
+}
+
+// Outside a command's transaction every lookup would take and drop the file's lock; one read
+// transaction for a block takes it once.
+struct ReadScope {
+    sqlite3* db;
+    bool own;
+    explicit ReadScope(sqlite3* d)
+        : db(d), own(sqlite3_get_autocommit(d) &&
+                     sqlite3_exec(d, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK)
+    {
+    }
+    ~ReadScope()
+    {
+        if (own)
+            sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    }
+    ReadScope(const ReadScope&) = delete;
+    ReadScope& operator=(const ReadScope&) = delete;
+};
 } // namespace
 
 struct RecordSource::RowReader {
@@ -244,6 +304,108 @@ void RecordSource::WalkToEnd(const std::function<void()>& row)
     setPosition(m_pos);
 }
 
+void RecordSource::WalkFields(const QStringList& names,
+                              const std::function<void(const QVariant*)>& row)
+{
+    SavePending();
+    ensureConnection();
+    const int count = int(m_keys.size());
+    const int from = std::max(m_pos, 0);
+    if (from < count) {
+        const QString select = QStringLiteral("SELECT rowid") + selectList(names) +
+                               QStringLiteral(" FROM ") + bracketed(m_table) +
+                               QStringLiteral(" WHERE rowid ");
+        sqlite3* db = m_connection->handle();
+        const Prepared range(db, select + QStringLiteral(">= ? AND rowid <= ?"));
+        const Prepared one(db, select + QStringLiteral("= ?"));
+        const int fields = int(names.size());
+        std::vector<QVariant> values(static_cast<size_t>(fields));
+        for (int start = from; start < count; start += kBlockRows) {
+            const int end = std::min(count, start + kBlockRows);
+            int expected = start;
+            auto missing = [&](int upTo) {
+                // A row deleted behind the set's back has no fields at all.
+                if (expected < upTo && fields > 0) {
+                    m_pos = expected;
+                    throw DbError(QStringLiteral("Item cannot be found: %1").arg(names.value(0)));
+                }
+            };
+            const ReadScope scope(db);
+            try {
+                readRows(db, range.stmt, one.stmt, m_keys, start, end,
+                         [&](int i, sqlite3_stmt* st) {
+                             missing(i);
+                             for (int f = 0; f < fields; ++f)
+                                 values[size_t(f)] = columnValue(st, f + 1);
+                             m_pos = i;
+                             row(values.data());
+                             expected = i + 1;
+                         });
+                missing(end);
+            } catch (...) {
+                setPosition(m_pos);
+                throw;
+            }
+        }
+    }
+    setPosition(count);
+}
+
+QString RecordSource::selectList(const QStringList& names)
+{
+    if (!m_reader || m_reader->table != m_table)
+        m_reader = std::make_unique<RowReader>(m_connection->handle(), m_table);
+    // Each name as the table spells it: a field that is not there fails as Field does.
+    QString list;
+    for (const QString& name : names) {
+        const auto& columns = m_reader->columns;
+        auto it = std::find_if(columns.begin(), columns.end(), [&](const QString& c) {
+            return c.compare(name, Qt::CaseInsensitive) == 0;
+        });
+        if (it == columns.end())
+            throw DbError(QStringLiteral("Item cannot be found: %1").arg(name));
+        list += QStringLiteral(", ") + bracketed(*it);
+    }
+    return list;
+}
+
+void RecordSource::RefreshFields(const QStringList& names,
+                                 const std::function<void(const QVariant*)>& row)
+{
+    SavePending();
+    ensureConnection();
+    if (m_table.isEmpty())
+        throw DbError(QStringLiteral("%1 has no SQL text.").arg(m_name));
+    QString sql = QStringLiteral("SELECT rowid") + selectList(names) + QStringLiteral(" FROM ") +
+                  bracketed(m_table);
+    if (!m_where.isEmpty())
+        sql += QStringLiteral(" WHERE ") + m_where;
+    sql += QStringLiteral(" ORDER BY rowid");
+    sqlite3* db = m_connection->handle();
+    std::vector<qint64> keys;
+    {
+        const Prepared q(db, sql);
+        const int fields = int(names.size());
+        std::vector<QVariant> values(static_cast<size_t>(fields));
+        int rc;
+        while ((rc = sqlite3_step(q.stmt)) == SQLITE_ROW) {
+            keys.push_back(sqlite3_column_int64(q.stmt, 0));
+            for (int f = 0; f < fields; ++f)
+                values[size_t(f)] = columnValue(q.stmt, f + 1);
+            row(values.data());
+        }
+        if (rc != SQLITE_DONE)
+            throw statementError(db);
+    }
+    if (keys.capacity() > keys.size() + keys.size() / 4)
+        keys.shrink_to_fit();
+    m_keys.swap(keys);
+    forgetRows();
+    m_state = EditState::None;
+    m_pending.clear();
+    setPosition(int(m_keys.size()));
+}
+
 void RecordSource::MoveFirst()
 {
     SavePending();
@@ -282,69 +444,17 @@ void RecordSource::loadBlock(int pos) const
     if (!m_reader || m_reader->table != m_table)
         m_reader = std::make_unique<RowReader>(m_connection->handle(), m_table);
     sqlite3* db = m_connection->handle();
-    sqlite3_stmt* s = m_reader->statement.stmt;
-    // Outside a command's transaction every lookup would take and drop the file's lock; one
-    // read transaction for the block takes it once.
-    struct ReadScope {
-        sqlite3* db;
-        bool own;
-        explicit ReadScope(sqlite3* d)
-            : db(d), own(sqlite3_get_autocommit(d) &&
-                         sqlite3_exec(d, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK)
-        {
-        }
-        ~ReadScope()
-        {
-            if (own)
-                sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-        }
-    } scope(db);
+    const ReadScope scope(db);
     const size_t columns = m_reader->columns.size();
     std::vector<QVariant> values(size_t(end - start) * columns);
     std::vector<char> present(size_t(end - start), 0);
-    auto fail = [db](sqlite3_stmt* st) {
-        DbError e = statementError(db);
-        sqlite3_reset(st);
-        return e;
-    };
-    auto take = [&](sqlite3_stmt* st, int i) {
-        QVariant* row = &values[size_t(i - start) * columns];
-        for (size_t c = 0; c < columns; ++c)
-            row[c] = columnValue(st, int(c) + 1);
-        present[size_t(i - start)] = 1;
-    };
-    const qint64 first = m_keys[size_t(start)];
-    const qint64 last = m_keys[size_t(end - 1)];
-    if (last - first < qint64(end - start) * 2) {
-        // The keys lie close together, as in a title's full set: one pass over the key range,
-        // taking the rows that belong to the set.
-        sqlite3_stmt* r = m_reader->range.stmt;
-        sqlite3_bind_int64(r, 1, first);
-        sqlite3_bind_int64(r, 2, last);
-        int i = start;
-        int rc = SQLITE_DONE;
-        while (i < end && (rc = sqlite3_step(r)) == SQLITE_ROW) {
-            const qint64 key = sqlite3_column_int64(r, 0);
-            while (i < end && m_keys[size_t(i)] < key)
-                ++i;
-            if (i < end && m_keys[size_t(i)] == key)
-                take(r, i++);
-        }
-        if (i < end && rc != SQLITE_DONE)
-            throw fail(r);
-        sqlite3_reset(r);
-    } else {
-        // Scattered keys, as after a search: one lookup in the table's key tree for each.
-        for (int i = start; i < end; ++i) {
-            sqlite3_bind_int64(s, 1, m_keys[size_t(i)]);
-            const int rc = sqlite3_step(s);
-            if (rc == SQLITE_ROW)
-                take(s, i);
-            else if (rc != SQLITE_DONE)
-                throw fail(s);
-            sqlite3_reset(s);
-        }
-    }
+    readRows(db, m_reader->range.stmt, m_reader->statement.stmt, m_keys, start, end,
+             [&](int i, sqlite3_stmt* st) {
+                 QVariant* row = &values[size_t(i - start) * columns];
+                 for (size_t c = 0; c < columns; ++c)
+                     row[c] = columnValue(st, int(c) + 1);
+                 present[size_t(i - start)] = 1;
+             });
     m_block.swap(values);
     m_blockPresent.swap(present);
     m_blockStart = start;
@@ -364,15 +474,22 @@ const QVariant* RecordSource::currentRow() const
 
 QVariant RecordSource::Field(const QString& name) const
 {
-    const QString lower = name.toLower();
-    auto it = m_pending.find(lower);
-    if (it != m_pending.end())
-        return it.value();
+    // Lists read a few fields of every row of thousands: no lower-case copy of the name
+    // unless there is a set value to look for, and the name as the table spells it first.
+    if (!m_pending.isEmpty()) {
+        auto it = m_pending.find(name.toLower());
+        if (it != m_pending.end())
+            return it.value();
+    }
     if (m_state == EditState::Adding || isBOF() || isEOF())
         return {};
     const QVariant* row = currentRow();
     if (row) {
         const std::vector<QString>& columns = m_reader->columns;
+        for (size_t i = 0; i < columns.size(); ++i) {
+            if (columns[i] == name)
+                return row[i];
+        }
         for (size_t i = 0; i < columns.size(); ++i) {
             if (columns[i].compare(name, Qt::CaseInsensitive) == 0)
                 return row[i];

@@ -79,12 +79,31 @@ QString DateText(const QVariant& stored)
     return DateText(StoredDate(stored));
 }
 
+namespace {
+// PadColumn appended in place: a list of thousands of lines builds each in one text.
+void appendPadded(QString& line, const QString& text)
+{
+    line += text;
+    const qsizetype blanks = text.size() > kColumnWidth ? 1 : kColumnWidth - text.size();
+    line.resize(line.size() + blanks, QLatin1Char(' '));
+}
+} // namespace
+
 QString VersionLine(const QString& releaseNumber, const QVariant& releaseDate)
 {
-    return PadColumn(releaseNumber) + DateText(releaseDate);
+    QString line;
+    line.reserve(releaseNumber.size() + kColumnWidth + 12);
+    appendPadded(line, releaseNumber);
+    line += DateText(releaseDate);
+    return line;
 }
 
 QString FileLine(const QString& file, const QString& version, const QVariant& date)
 {
-    return PadColumn(file) + PadColumn(version) + DateText(date);
+    QString line;
+    line.reserve(file.size() + version.size() + 2 * kColumnWidth + 12);
+    appendPadded(line, file);
+    appendPadded(line, version);
+    line += DateText(date);
+    return line;
 }

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QStringListModel>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -54,6 +55,89 @@ QListWidget* makeList(QWidget* parent, const char* name, int left, int top, int 
     if (hidden)
         l->hide();
     return l;
+}
+
+// One code unit folded as a case-insensitive QString comparison folds it: a low surrogate
+// stands for the whole folded character of its pair. Plain ASCII needs no table.
+inline char32_t foldedUnit(char16_t c, char32_t& last)
+{
+    if (c < 0x80) {
+        last = c;
+        return c >= u'A' && c <= u'Z' ? char32_t(c + 32) : char32_t(c);
+    }
+    char32_t u = c;
+    if (QChar::isLowSurrogate(u) && QChar::isHighSurrogate(last))
+        u = QChar::surrogateToUcs4(char16_t(last), c);
+    last = c;
+    return QChar::toCaseFolded(u);
+}
+
+// The order of QString::compare(a, b, Qt::CaseInsensitive) < 0, without its call and table
+// lookup for every ASCII character: ten thousand titles take a hundred thousand comparisons.
+bool lessWithoutCase(const QString& a, const QString& b)
+{
+    const qsizetype n = std::min(a.size(), b.size());
+    const auto* p = reinterpret_cast<const char16_t*>(a.constData());
+    const auto* q = reinterpret_cast<const char16_t*>(b.constData());
+    char32_t lastA = 0, lastB = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        // Equal units fold alike (no character folds into a surrogate), and titles often
+        // share long beginnings.
+        if (p[i] == q[i]) {
+            lastA = lastB = p[i];
+            continue;
+        }
+        const char32_t x = foldedUnit(p[i], lastA);
+        const char32_t y = foldedUnit(q[i], lastB);
+        if (x != y)
+            return x < y;
+    }
+    return a.size() < b.size();
+}
+
+// Sorts as std::stable_sort with lessWithoutCase. When every title begins with eight ASCII
+// characters (or is shorter and all ASCII), these folded are packed into one number kept beside its
+// index, so that most comparisons look at one array instead of two texts scattered over the heap;
+// only equal beginnings compare the titles themselves, and equal titles keep their order by index.
+void SortWithoutCase(QStringList& titles)
+{
+    struct Entry {
+        quint64 prefix;
+        qsizetype index;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(size_t(titles.size()));
+    for (qsizetype i = 0; i < titles.size(); ++i) {
+        const QString& t = titles[i];
+        quint64 prefix = 0;
+        for (qsizetype k = 0; k < 8; ++k) {
+            char16_t c = k < t.size() ? char16_t(t[k].unicode()) : 0;
+            if (c >= 0x80) {
+                std::stable_sort(titles.begin(), titles.end(), lessWithoutCase);
+                return;
+            }
+            if (c >= u'A' && c <= u'Z')
+                c = char16_t(c + 32);
+            prefix = prefix << 8 | c;
+        }
+        entries.push_back({prefix, i});
+    }
+    std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
+        const QString& x = titles[a.index];
+        const QString& y = titles[b.index];
+        if (lessWithoutCase(x, y))
+            return true;
+        if (lessWithoutCase(y, x))
+            return false;
+        return a.index < b.index;
+    });
+    QStringList sorted;
+    sorted.reserve(titles.size());
+    for (const Entry& e : entries)
+        sorted << titles[e.index];
+    titles.swap(sorted);
 }
 
 BoundTextBox* makeBox(QWidget* parent, const char* name, int left, int top, int width, int height)
@@ -124,6 +208,8 @@ void frmVantor::buildTitleFrame()
     cboSoftware = new QComboBox(SSFrame1);
     cboSoftware->setObjectName(QStringLiteral("cboSoftware"));
     cboSoftware->setEditable(false);
+    m_titleModel = new QStringListModel(cboSoftware);
+    cboSoftware->setModel(m_titleModel);
     cboSoftware->setGeometry(twips(150), twips(330), twips(5085), cboSoftware->sizeHint().height());
     cmdAddSoftware = MakePictureButton(SSFrame1, "cmdAddSoftware", QStringLiteral("Add"),
                                        QStyle::SP_FileIcon, 150, 750);
@@ -298,8 +384,7 @@ void frmVantor::Form_Load()
     const QString connectionText = ConnectionText(ConfiguredDatabasePath());
     dataSoftware->setConnectionString(connectionText);
     dataSoftware->setRecordSource(Sql::kAllSoftware);
-    dataSoftware->Refresh();
-    FillTitleList();
+    FillTitleList(true);
     for (RecordSource* s : {dataVersions, dataChanges, dataFiles, dataProblems})
         s->setConnectionString(ConnectionText(ConfiguredDatabasePath()));
 
@@ -308,20 +393,23 @@ void frmVantor::Form_Load()
         b->setEnabled(false);
 }
 
-void frmVantor::FillTitleList()
+void frmVantor::FillTitleList(bool refresh)
 {
     QStringList titles;
-    titles.reserve(dataSoftware->RecordCount());
-    if (!dataSoftware->isBOF())
-        dataSoftware->MoveFirst();
-    dataSoftware->WalkToEnd(
-        [&] { titles << dataSoftware->Field(QStringLiteral("SoftwareTitle")).toString(); });
-    std::stable_sort(titles.begin(), titles.end(), [](const QString& a, const QString& b) {
-        return a.compare(b, Qt::CaseInsensitive) < 0;
-    });
+    const QStringList fields = {QStringLiteral("SoftwareTitle")};
+    auto row = [&](const QVariant* v) { titles << v[0].toString(); };
+    if (refresh) {
+        dataSoftware->RefreshFields(fields, row);
+    } else {
+        if (!dataSoftware->isBOF())
+            dataSoftware->MoveFirst();
+        dataSoftware->WalkFields(fields, row);
+    }
+    SortWithoutCase(titles);
     const QSignalBlocker block(cboSoftware);
-    cboSoftware->clear();
-    cboSoftware->addItems(titles);
+    // The whole list goes into the model at once, instead of one item and one row insert
+    // per title.
+    m_titleModel->setStringList(titles);
     cboSoftware->setCurrentIndex(-1);
 }
 

@@ -9,6 +9,7 @@ class QLabel;
 class QListWidget;
 class QMenu;
 class QAction;
+class QStringListModel;
 class QTabWidget;
 class QToolButton;
 class RecordSource;
@@ -61,10 +62,11 @@ public:
     // SoftwareID of the current row of dataSoftware.
     qint64 CurrentSoftwareId() const;
 
-    // Rebuilds the version, change and file lists from their record sources.
-    void FillVersionList();
-    void FillChangeList();
-    void FillFileList();
+    // Rebuilds the version, change and file lists from their record sources; with refresh
+    // the source's SQL text is run again in the same pass (Refresh, then the list).
+    void FillVersionList(bool refresh = false);
+    void FillChangeList(bool refresh = false);
+    void FillFileList(bool refresh = false);
     // The six change and file commands.
     void SetDetailCommandsEnabled(bool enabled);
     // Back to the state after start-up: no title, empty lists and boxes.
@@ -75,8 +77,9 @@ public:
     void DeleteChosenRow(const QListWidget* visible, const QListWidget* partner, RecordSource* set,
                          QString (*criterion)(const QString&), const QString& question,
                          const QString& missing);
-    // Lists every title of dataSoftware, sorted without regard to letter case.
-    void FillTitleList();
+    // Lists every title of dataSoftware, sorted without regard to letter case; with refresh
+    // as FillVersionList.
+    void FillTitleList(bool refresh = false);
     // Lists every title of the table again and shows the one with exactly this text; the
     // no-title state when there is none.
     void RelistTitles(const QString& title);
@@ -135,4 +138,5 @@ private:
 
     QSize m_initialSize;
     bool m_titleChangeHandled = false;
+    QStringListModel* m_titleModel = nullptr;
 };

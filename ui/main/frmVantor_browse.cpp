@@ -12,6 +12,8 @@
 #include <QListWidget>
 #include <QToolButton>
 
+#include <functional>
+
 namespace {
 void clearPair(QListWidget* visible, QListWidget* partner)
 {
@@ -82,8 +84,7 @@ void frmVantor::cboSoftware_Click()
         clearPair(lstFiles, lstFileID);
         clearPair(lstChanges, lstChangeID);
         dataVersions->setRecordSource(Sql::VersionsOf(id));
-        dataVersions->Refresh();
-        FillVersionList();
+        FillVersionList(true);
         if (lstVersionDate->count() > 0) {
             lstVersionDate->setCurrentRow(0);
             SetDetailCommandsEnabled(true);
@@ -115,18 +116,34 @@ void frmVantor::cboSoftware_Click()
     }
 }
 
-void frmVantor::FillVersionList()
+namespace {
+// Every row of a set from the first, only the fields a list shows. With refresh the set's SQL
+// text is run again in the same pass.
+void readList(RecordSource* set, bool refresh, const QStringList& fields,
+              const std::function<void(const QVariant*)>& row)
+{
+    if (refresh) {
+        set->RefreshFields(fields, row);
+        return;
+    }
+    if (!set->isBOF())
+        set->MoveFirst();
+    set->WalkFields(fields, row);
+}
+} // namespace
+
+// The keys are the tables' integer keys: QString::number gives what QVariant::toString would,
+// without the general conversion for each of thousands of lines.
+void frmVantor::FillVersionList(bool refresh)
 {
     QStringList lines, keys;
-    lines.reserve(dataVersions->RecordCount());
-    keys.reserve(dataVersions->RecordCount());
-    if (!dataVersions->isBOF())
-        dataVersions->MoveFirst();
-    dataVersions->WalkToEnd([&] {
-        lines << VersionLine(dataVersions->Field(QStringLiteral("ReleaseNumber")).toString(),
-                             dataVersions->Field(QStringLiteral("ReleaseDate")));
-        keys << dataVersions->Field(QStringLiteral("ReleaseID")).toString();
-    });
+    readList(dataVersions, refresh,
+             {QStringLiteral("ReleaseNumber"), QStringLiteral("ReleaseDate"),
+              QStringLiteral("ReleaseID")},
+             [&](const QVariant* v) {
+                 lines << VersionLine(v[0].toString(), v[1]);
+                 keys << QString::number(v[2].toLongLong());
+             });
     if (!dataVersions->isBOF())
         dataVersions->MoveFirst();
     clearPair(lstVersionDate, lstVersionID);
@@ -134,31 +151,29 @@ void frmVantor::FillVersionList()
     lstVersionID->addItems(keys);
 }
 
-void frmVantor::FillChangeList()
+void frmVantor::FillChangeList(bool refresh)
 {
     QStringList lines, keys;
-    if (!dataChanges->isBOF())
-        dataChanges->MoveFirst();
-    dataChanges->WalkToEnd([&] {
-        lines << dataChanges->Field(QStringLiteral("Change")).toString();
-        keys << dataChanges->Field(QStringLiteral("ChangeID")).toString();
-    });
+    readList(dataChanges, refresh, {QStringLiteral("Change"), QStringLiteral("ChangeID")},
+             [&](const QVariant* v) {
+                 lines << v[0].toString();
+                 keys << QString::number(v[1].toLongLong());
+             });
     clearPair(lstChanges, lstChangeID);
     lstChanges->addItems(lines);
     lstChangeID->addItems(keys);
 }
 
-void frmVantor::FillFileList()
+void frmVantor::FillFileList(bool refresh)
 {
     QStringList lines, keys;
-    if (!dataFiles->isBOF())
-        dataFiles->MoveFirst();
-    dataFiles->WalkToEnd([&] {
-        lines << FileLine(dataFiles->Field(QStringLiteral("File")).toString(),
-                          dataFiles->Field(QStringLiteral("Version")).toString(),
-                          dataFiles->Field(QStringLiteral("Date")));
-        keys << dataFiles->Field(QStringLiteral("FileID")).toString();
-    });
+    readList(dataFiles, refresh,
+             {QStringLiteral("File"), QStringLiteral("Version"), QStringLiteral("Date"),
+              QStringLiteral("FileID")},
+             [&](const QVariant* v) {
+                 lines << FileLine(v[0].toString(), v[1].toString(), v[2]);
+                 keys << QString::number(v[3].toLongLong());
+             });
     clearPair(lstFiles, lstFileID);
     lstFiles->addItems(lines);
     lstFileID->addItems(keys);
@@ -173,11 +188,9 @@ void frmVantor::lstVersionDate_Click()
     const QString id = lstVersionID->item(row)->text();
     RunCommand(connection(), [&] {
         dataChanges->setRecordSource(Sql::ChangesOf(id));
-        dataChanges->Refresh();
-        FillChangeList();
+        FillChangeList(true);
         dataFiles->setRecordSource(Sql::FilesOf(id));
-        dataFiles->Refresh();
-        FillFileList();
+        FillFileList(true);
         if (lstFiles->count() > 0) {
             lstFiles->setCurrentRow(0);
             lstFileID->setCurrentRow(0);

@@ -17,8 +17,7 @@ void frmVantor::RelistTitles(const QString& title)
 {
     RunCommand(connection(), [&] {
         dataSoftware->setRecordSource(Sql::kAllSoftware);
-        dataSoftware->Refresh();
-        FillTitleList();
+        FillTitleList(true);
     });
     const int index = title.isEmpty()
                           ? -1
