@@ -10,4 +10,11 @@ cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DVANTOR_TESTS=ON -DVANTOR_SAN
     -DVANTOR_FUZZ_DIR="$PWD/build-fuzz" >/dev/null
 cmake --build build-test -j"$(nproc)"
 cd build-test
-ctest --output-on-failure -j"$(nproc)"
+set +e
+ctest --output-on-failure -j"$(nproc)" | tee ctest.log
+status=${PIPESTATUS[0]}
+set -e
+# The fault suite's count of bad inputs, injected faults and rows lost, then CTest's verdict.
+grep -h '^fault suite:' Testing/Temporary/LastTest.log || true
+grep -E '^[0-9]+% tests passed' ctest.log | tail -n 1
+exit "$status"

@@ -86,6 +86,17 @@ void VantorDialog::unload(bool accepted)
     UnloadDialog(this, accepted);
 }
 
+bool VantorDialog::loadDetailRow(RecordSource* set, const QString& criterion,
+                                 const QString& missingText, const std::function<void()>& show)
+{
+    return RunCommand(m_main->connection(), [&] {
+        set->MoveFirst();
+        if (!set->Find(criterion))
+            throw DbError(missingText);
+        show();
+    });
+}
+
 bool VantorDialog::saveDetailRow(const DetailRow& row)
 {
     RecordSource* set = row.set;

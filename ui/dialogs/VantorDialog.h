@@ -45,6 +45,10 @@ protected:
         std::function<void()> relist;
         QListWidget* list;
     };
+    // Edit mode: makes the row found by the criterion current and shows it. False, after the
+    // database message, when it cannot be read; the dialog is then not shown.
+    bool loadDetailRow(RecordSource* set, const QString& criterion, const QString& missingText,
+                       const std::function<void()>& show);
     // Adds the row (add mode) or writes the edited one, found again by its key if a failed
     // attempt moved the set; then rebuilds the list and selects its first line. When the
     // database refuses, nothing of the attempt stays pending and the list shows what is

@@ -35,12 +35,10 @@ bool frmAddChanges::Form_Load()
     setWindowTitle(QStringLiteral("Edit Change/Reason"));
     RecordSource* changes = main()->dataChanges;
     m_changeId = frmVantor::SelectedKey(main()->lstChanges, main()->lstChangeID);
-    return RunCommand(main()->connection(), [&] {
-        changes->MoveFirst();
-        if (!changes->Find(Sql::ChangeCriterion(m_changeId, true)))
-            throw DbError(QStringLiteral("The change/reason is no longer in the database."));
-        txtChange->setText(changes->Field(QStringLiteral("Change")).toString());
-    });
+    return loadDetailRow(
+        changes, Sql::ChangeCriterion(m_changeId, true),
+        QStringLiteral("The change/reason is no longer in the database."),
+        [&] { txtChange->setText(changes->Field(QStringLiteral("Change")).toString()); });
 }
 
 void frmAddChanges::cmdOK_Click()

@@ -44,21 +44,20 @@ bool frmAddFile::Form_Load()
     setWindowTitle(QStringLiteral("Edit Needed File"));
     RecordSource* files = main()->dataFiles;
     m_fileId = frmVantor::SelectedKey(main()->lstFiles, main()->lstFileID);
-    return RunCommand(main()->connection(), [&] {
-        files->MoveFirst();
-        if (!files->Find(Sql::FileCriterion(m_fileId, true)))
-            throw DbError(QStringLiteral("The needed file is no longer in the database."));
-        txtFile->setText(files->Field(QStringLiteral("File")).toString());
-        txtVersion->setText(files->Field(QStringLiteral("Version")).toString());
-        const QVariant stored = files->Field(QStringLiteral("Date"));
-        const QDate date = StoredDate(stored);
-        if (date.isValid() && date >= dtpDate->minimumDate() && date <= dtpDate->maximumDate())
-            dtpDate->setDate(date);
-        else
-            m_dateUnshown = true;
-        m_unshownDate = stored;
-        m_datePicked = false;
-    });
+    return loadDetailRow(
+        files, Sql::FileCriterion(m_fileId, true),
+        QStringLiteral("The needed file is no longer in the database."), [&] {
+            txtFile->setText(files->Field(QStringLiteral("File")).toString());
+            txtVersion->setText(files->Field(QStringLiteral("Version")).toString());
+            const QVariant stored = files->Field(QStringLiteral("Date"));
+            const QDate date = StoredDate(stored);
+            if (date.isValid() && date >= dtpDate->minimumDate() && date <= dtpDate->maximumDate())
+                dtpDate->setDate(date);
+            else
+                m_dateUnshown = true;
+            m_unshownDate = stored;
+            m_datePicked = false;
+        });
 }
 
 void frmAddFile::cmdOK_Click()
