@@ -218,6 +218,12 @@ void RecordSource::runKeys()
         keys.push_back(sqlite3_column_int64(q.stmt, 0));
     if (rc != SQLITE_DONE)
         throw statementError(db);
+    adoptKeys(std::move(keys));
+}
+
+void RecordSource::adoptKeys(std::vector<qint64> keys)
+{
+    // A set read once and kept for long should not hold a quarter more memory than it needs.
     if (keys.capacity() > keys.size() + keys.size() / 4)
         keys.shrink_to_fit();
     m_keys.swap(keys);
@@ -397,10 +403,7 @@ void RecordSource::RefreshFields(const QStringList& names,
         if (rc != SQLITE_DONE)
             throw statementError(db);
     }
-    if (keys.capacity() > keys.size() + keys.size() / 4)
-        keys.shrink_to_fit();
-    m_keys.swap(keys);
-    forgetRows();
+    adoptKeys(std::move(keys));
     m_state = EditState::None;
     m_pending.clear();
     setPosition(int(m_keys.size()));

@@ -100,6 +100,7 @@ private:
     const QVariant* currentRow() const;
     void loadBlock(int pos) const;
     void forgetRows();
+    void adoptKeys(std::vector<qint64> keys);
     void showBound();
     void collectBound();
     void onRolledBack();
