@@ -1,6 +1,7 @@
 #include "ui/dialogs/VantorDialog.h"
 
 #include "app/DbCommand.h"
+#include "app/MsgBox.h"
 #include "app/Settings.h"
 #include "app/WindowHelpers.h"
 #include "data/DbError.h"
@@ -97,14 +98,30 @@ bool VantorDialog::loadDetailRow(RecordSource* set, const QString& criterion,
     });
 }
 
+bool VantorDialog::filledIn(std::initializer_list<QString> texts)
+{
+    for (const QString& t : texts) {
+        if (t.isEmpty()) {
+            MsgInform(QStringLiteral("You have not filled in all the necessary fields."));
+            return false;
+        }
+    }
+    return true;
+}
+
 bool VantorDialog::saveDetailRow(const DetailRow& row)
 {
     RecordSource* set = row.set;
+    const QString releaseId = frmVantor::SelectedKey(m_main->lstVersionDate, m_main->lstVersionID);
+    if (EditMode == 1 && releaseId.isEmpty()) {
+        MsgInform(kNoVersionSelected);
+        return false;
+    }
     bool listed = false;
     const bool ok = RunCommand(m_main->connection(), [&] {
         if (EditMode == 1) {
             set->AddNew();
-            set->setField(QStringLiteral("ReleaseID"), row.releaseId.toLongLong());
+            set->setField(QStringLiteral("ReleaseID"), releaseId.toLongLong());
         } else if (!set->hasCurrentRow() || set->Field(row.keyField).toString() != row.key) {
             set->MoveFirst();
             if (!set->Find(row.findCriterion))

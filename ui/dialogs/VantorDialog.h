@@ -7,6 +7,9 @@
 class frmVantor;
 class QListWidget;
 class RecordSource;
+
+// A change or needed file needs a version to belong to.
+inline const QString kNoVersionSelected = QStringLiteral("You have not selected a version.");
 class QDateEdit;
 class QLabel;
 class QLineEdit;
@@ -40,19 +43,20 @@ protected:
         QString key;           // of the row being edited
         QString findCriterion; // finds the edited row by its key
         QString missingText;   // when that row is gone
-        QString releaseId;     // of a new row
         std::function<void()> setFields;
         std::function<void()> relist;
         QListWidget* list;
     };
+    // False, after telling the user, when one of the required texts is empty.
+    static bool filledIn(std::initializer_list<QString> texts);
     // Edit mode: makes the row found by the criterion current and shows it. False, after the
     // database message, when it cannot be read; the dialog is then not shown.
     bool loadDetailRow(RecordSource* set, const QString& criterion, const QString& missingText,
                        const std::function<void()>& show);
-    // Adds the row (add mode) or writes the edited one, found again by its key if a failed
-    // attempt moved the set; then rebuilds the list and selects its first line. When the
-    // database refuses, nothing of the attempt stays pending and the list shows what is
-    // stored. True on success.
+    // Adds the row to the selected version (add mode; refused when none is selected) or writes the
+    // edited one, found again by its key if a failed attempt moved the set; then rebuilds the list
+    // and selects its first line. When the database refuses, nothing of the attempt stays pending
+    // and the list shows what is stored. True on success.
     bool saveDetailRow(const DetailRow& row);
 
     // Closes after a successful OK or a Cancel and lets the main window repaint.

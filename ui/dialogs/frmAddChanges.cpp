@@ -43,23 +43,13 @@ bool frmAddChanges::Form_Load()
 
 void frmAddChanges::cmdOK_Click()
 {
-    if (txtChange->text().isEmpty()) {
-        MsgInform(QStringLiteral("You have not filled in all the necessary fields."));
+    if (!filledIn({txtChange->text()}))
         return;
-    }
     frmVantor* w = main();
     RecordSource* changes = w->dataChanges;
-    QString releaseId;
-    if (EditMode == 1) {
-        releaseId = frmVantor::SelectedKey(w->lstVersionDate, w->lstVersionID);
-        if (releaseId.isEmpty()) {
-            MsgInform(QStringLiteral("You have not selected a version."));
-            return;
-        }
-    }
     const bool ok = saveDetailRow(
         {changes, QStringLiteral("ChangeID"), m_changeId, Sql::ChangeCriterion(m_changeId, true),
-         QStringLiteral("The change/reason is no longer in the database."), releaseId,
+         QStringLiteral("The change/reason is no longer in the database."),
          [&] { changes->setField(QStringLiteral("Change"), txtChange->text()); },
          [w] { w->FillChangeList(); }, w->lstChanges});
     if (ok)

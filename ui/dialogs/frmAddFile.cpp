@@ -62,26 +62,16 @@ bool frmAddFile::Form_Load()
 
 void frmAddFile::cmdOK_Click()
 {
-    if (txtFile->text().isEmpty() || txtVersion->text().isEmpty()) {
-        MsgInform(QStringLiteral("You have not filled in all the necessary fields."));
+    if (!filledIn({txtFile->text(), txtVersion->text()}))
         return;
-    }
     frmVantor* w = main();
     RecordSource* files = w->dataFiles;
-    QString releaseId;
-    if (EditMode == 1) {
-        releaseId = frmVantor::SelectedKey(w->lstVersionDate, w->lstVersionID);
-        if (releaseId.isEmpty()) {
-            MsgInform(QStringLiteral("You have not selected a version."));
-            return;
-        }
-    }
     // Editing only the name of a file whose date could not be shown keeps that date.
     const QVariant date =
         EditMode == 2 && m_dateUnshown && !m_datePicked ? m_unshownDate : QVariant(dtpDate->date());
     const bool ok = saveDetailRow(
         {files, QStringLiteral("FileID"), m_fileId, Sql::FileCriterion(m_fileId, true),
-         QStringLiteral("The needed file is no longer in the database."), releaseId,
+         QStringLiteral("The needed file is no longer in the database."),
          [&] {
              files->setField(QStringLiteral("File"), txtFile->text());
              files->setField(QStringLiteral("Version"), txtVersion->text());

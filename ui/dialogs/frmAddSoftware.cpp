@@ -71,10 +71,8 @@ bool frmAddSoftware::isDuplicate(const QString& title) const
 void frmAddSoftware::cmdOK_Click()
 {
     const QString title = txtSoftware->text();
-    if (title.isEmpty()) {
-        MsgInform(QStringLiteral("You have not filled in all the necessary fields."));
+    if (!filledIn({title}))
         return;
-    }
     frmVantor* w = main();
     RecordSource* software = w->dataSoftware;
     bool refused = false;

@@ -67,10 +67,8 @@ bool frmAddVersion::Form_Load()
 void frmAddVersion::cmdOK_Click()
 {
     const QString number = txtVersion->text();
-    if (number.isEmpty()) {
-        MsgInform(QStringLiteral("You have not filled in all the necessary fields."));
+    if (!filledIn({number}))
         return;
-    }
     frmVantor* w = main();
     RecordSource* versions = w->dataVersions;
     bool listsTouched = false;

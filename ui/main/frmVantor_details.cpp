@@ -13,7 +13,6 @@
 #include <QListWidget>
 
 namespace {
-const QString kNoVersion = QStringLiteral("You have not selected a version.");
 const QString kNoRecordToEdit = QStringLiteral("You have not selected a record to edit.");
 const QString kNoRecordToDelete = QStringLiteral("You have not selected a record to delete.");
 
@@ -31,7 +30,7 @@ template <class Dialog> void openDialog(frmVantor* main, qint16 mode)
 void frmVantor::cmdAddChange_Click()
 {
     if (SelectedKey(lstVersionDate, lstVersionID).isEmpty()) {
-        MsgInform(kNoVersion);
+        MsgInform(kNoVersionSelected);
         return;
     }
     openDialog<frmAddChanges>(this, 1);
@@ -59,7 +58,7 @@ void frmVantor::cmdDeleteChange_Click()
 void frmVantor::cmdAddFile_Click()
 {
     if (SelectedKey(lstVersionDate, lstVersionID).isEmpty()) {
-        MsgInform(kNoVersion);
+        MsgInform(kNoVersionSelected);
         return;
     }
     openDialog<frmAddFile>(this, 1);
