@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QListWidget>
 #include <QSqlQuery>
 #include <QTimer>
 #include <QWidget>
@@ -144,4 +145,12 @@ void SelectTitle(frmVantor& w, const QString& title)
     QVERIFY2(index >= 0, qPrintable(QStringLiteral("no title %1 in the list").arg(title)));
     w.cboSoftware->setCurrentIndex(index);
     emit w.cboSoftware->activated(index);
+}
+
+void ClickLine(QListWidget* list, int row)
+{
+    QListWidgetItem* item = list->item(row);
+    QVERIFY2(item, qPrintable(QStringLiteral("no line %1 in %2").arg(row).arg(list->objectName())));
+    list->scrollToItem(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
 }

@@ -13,6 +13,7 @@
 
 class Connection;
 class frmVantor;
+class QListWidget;
 class QWidget;
 
 // Answers every message box of the program and remembers it. Answers are taken from the
@@ -65,6 +66,10 @@ private:
     qint64 insert(const QString& sql, const QVariantList& values);
     QTemporaryDir m_dir;
 };
+
+// Clicks a line of a list with the mouse, as the user does: the press makes the line current
+// before it selects it.
+void ClickLine(QListWidget* list, int row);
 
 // Picks a title in the window's list as the user does.
 void SelectTitle(frmVantor& w, const QString& title);

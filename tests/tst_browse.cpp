@@ -83,15 +83,22 @@ private slots:
         QCOMPARE(w->txtProblem->toPlainText(), "First problem");
         QCOMPARE(w->txtSolution->toPlainText(), "First solution");
 
-        // Clicking a line moves the partner list along.
-        w->lstFiles->setCurrentRow(1);
+        // Clicking a line moves the partner list along; so do the arrow keys once the list
+        // has the focus.
+        ClickLine(w->lstFiles, 1);
+        QCOMPARE(w->lstFileID->currentRow(), 1);
         QCOMPARE(frmVantor::SelectedKey(w->lstFiles, w->lstFileID), QString::number(f2));
-        w->lstChanges->setCurrentRow(1);
+        ClickLine(w->lstChanges, 1);
         QCOMPARE(w->lstChangeID->currentRow(), 1);
         QCOMPARE(frmVantor::SelectedKey(w->lstChanges, w->lstChangeID), QString::number(c2));
+        QTest::keyClick(w->lstFiles, Qt::Key_Up);
+        QCOMPARE(w->lstFileID->currentRow(), 0);
+        QTest::keyClick(w->lstChanges, Qt::Key_Up);
+        QCOMPARE(frmVantor::SelectedKey(w->lstChanges, w->lstChangeID),
+                 w->lstChangeID->item(0)->text());
 
         // A version with changes only selects no change and lists no file.
-        w->lstVersionDate->setCurrentRow(1);
+        ClickLine(w->lstVersionDate, 1);
         QCOMPARE(w->lstVersionID->currentRow(), 1);
         QCOMPARE(items(w->lstChanges), QStringList({"Only a change"}));
         QCOMPARE(w->lstFiles->count(), 0);

@@ -38,6 +38,9 @@
 namespace {
 
 int g_badInputs = 0;
+// The second process, copied where the ordinary user can run it: the build folder may lie in
+// a checkout that only root can enter.
+QString g_helper;
 int g_faults = 0;
 int g_rowsHarmed = 0;
 
@@ -606,7 +609,7 @@ private slots:
         frmVantor& w = *f.w;
         ++g_faults;
         QProcess holder;
-        holder.start(QStringLiteral(VANTOR_FAULTS_HELPER), {"lock", f.env.dbPath()});
+        holder.start(g_helper, {"lock", f.env.dbPath()});
         QVERIFY(holder.waitForStarted());
         QVERIFY(holder.waitForReadyRead(20000));
         QCOMPARE(holder.readLine().trimmed(), QByteArray("locked"));
@@ -658,7 +661,7 @@ private slots:
             Connection::closeAll();
             ++g_faults;
             QProcess burst;
-            burst.start(QStringLiteral(VANTOR_FAULTS_HELPER), {"burst", path});
+            burst.start(g_helper, {"burst", path});
             QVERIFY(burst.waitForStarted());
             QList<int> saved;
             QElapsedTimer clock;
@@ -935,18 +938,30 @@ int main(int argc, char** argv)
 {
     // File permissions do not stop root; the faults of a read-only or unreadable file need an
     // ordinary user. The temporary folders are made after the switch, so they are its own.
+    char home[] = "/tmp/tst_faults-home-XXXXXX";
+    if (!mkdtemp(home)) {
+        std::perror("mkdtemp");
+        return 2;
+    }
+    g_helper = QString::fromLocal8Bit(home) + QStringLiteral("/faults_helper");
+    if (!QFile::copy(QStringLiteral(VANTOR_FAULTS_HELPER), g_helper)) {
+        std::fprintf(stderr, "cannot copy %s\n", VANTOR_FAULTS_HELPER);
+        return 2;
+    }
     if (geteuid() == 0) {
         const passwd* nobody = getpwnam("nobody");
         const uid_t uid = nobody ? nobody->pw_uid : 65534;
         const gid_t gid = nobody ? nobody->pw_gid : 65534;
-        if (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0) {
+        const QByteArray helper = QFile::encodeName(g_helper);
+        if (chown(home, uid, gid) != 0 || chown(helper.constData(), uid, gid) != 0 ||
+            setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0) {
             std::perror("cannot leave root");
             return 2;
         }
     }
-    char home[] = "/tmp/tst_faults-home-XXXXXX";
-    if (!mkdtemp(home)) {
-        std::perror("mkdtemp");
+    // The working folder CTest gave may be out of the ordinary user's reach too.
+    if (chdir(home) != 0) {
+        std::perror("chdir");
         return 2;
     }
     setenv("HOME", home, 1);

@@ -331,8 +331,10 @@ void frmVantor::connectHandlers()
     });
     connect(lstVersionDate, &QListWidget::currentRowChanged, this,
             &frmVantor::lstVersionDate_Click);
-    connect(lstChanges, &QListWidget::currentRowChanged, this, &frmVantor::lstChanges_Click);
-    connect(lstFiles, &QListWidget::currentRowChanged, this, &frmVantor::lstFiles_Click);
+    // A mouse press makes the line current before it selects it: the partner follows the
+    // selection, which is complete only once it has changed.
+    connect(lstChanges, &QListWidget::itemSelectionChanged, this, &frmVantor::lstChanges_Click);
+    connect(lstFiles, &QListWidget::itemSelectionChanged, this, &frmVantor::lstFiles_Click);
 
     const std::pair<QToolButton*, void (frmVantor::*)()> commands[] = {
         {cmdFirst, &frmVantor::cmdFirst_Click},
