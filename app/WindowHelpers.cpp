@@ -1,15 +1,37 @@
 #include "app/WindowHelpers.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QThread>
 #include <QWidget>
 
 namespace {
 bool startupWaits = true;
-}
+
+class EnterPresses : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (!enter || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        auto* button = static_cast<QAbstractButton*>(watched);
+        if (button->isEnabled())
+            button->click();
+        return true;
+    }
+};
+} // namespace
 
 void SetGeometryTwips(QWidget* w, int left, int top, int width, int height)
 {
@@ -37,6 +59,11 @@ void SetBusyCursor(bool busy)
         while (QApplication::overrideCursor())
             QApplication::restoreOverrideCursor();
     }
+}
+
+void PressOnEnter(QAbstractButton* button)
+{
+    button->installEventFilter(new EnterPresses(button));
 }
 
 void UnloadDialog(QDialog* dialog, bool accepted)

@@ -1,5 +1,6 @@
 #pragma once
 
+class QAbstractButton;
 class QWidget;
 class QDialog;
 
@@ -17,6 +18,10 @@ void CenterForm(QWidget* window);
 
 // The hourglass over every window of the program, or the normal pointer again.
 void SetBusyCursor(bool busy);
+
+// Enter or Return on the focused button presses it, as Space does; no button is a default
+// button, so Enter in a text box still presses nothing.
+void PressOnEnter(QAbstractButton* button);
 
 // Closes a dialog and lets the windows under it repaint.
 void UnloadDialog(QDialog* dialog, bool accepted);

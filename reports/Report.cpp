@@ -1,5 +1,6 @@
 #include "reports/Report.h"
 
+#include "app/MsgBox.h"
 #include "app/WindowHelpers.h"
 #include "reports/PrintSurface.h"
 #include "reports/PrinterSurface.h"
@@ -64,6 +65,12 @@ std::shared_ptr<PrintSurface> Report::ShowPrintDialog(QWidget* parent)
 bool Report::Run()
 {
     std::shared_ptr<PrintSurface> surface;
+    // Every report prints the selected version's block; without one the user is told why
+    // nothing is printed, before any dialog.
+    if (frmVantor::SelectedIndex(w.lstVersionDate) < 0) {
+        MsgInform(QStringLiteral("You have not selected a version to print."));
+        return false;
+    }
     try {
         if (!Prepare())
             return false;

@@ -178,6 +178,16 @@ private slots:
         QCOMPARE(env.scalar("SELECT Comments FROM Software"), "keep me");
     }
 
+    void enterAndSpacePressTheFocusedButton()
+    {
+        TestEnv env;
+        auto w = env.openWindow();
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space})
+            QTest::keyClick(w->cmdEditSoftware, key);
+        QCOMPARE(env.msgs.count(), 3);
+        QVERIFY(env.msgs.saw("You have not selected a record to edit."));
+    }
+
     void centerFormUsesTheWholeScreen()
     {
         QWidget w;

@@ -480,18 +480,19 @@ private slots:
         QVERIFY(dlg.txtProblem->geometry().right() < dlg.txtSolution->geometry().left());
         QVERIFY(dlg.txtProblem->toPlainText().isEmpty());
 
-        // Enter breaks the line in a box; Escape and Enter elsewhere press nothing.
+        // Enter breaks the line in a box; Escape presses nothing; Enter or Space on a button
+        // presses it.
         typeInto(dlg.txtProblem, "a");
         QTest::keyClick(dlg.txtProblem, Qt::Key_Return);
         QTest::keyClicks(dlg.txtProblem, "b");
         QCOMPARE(dlg.txtProblem->toPlainText(), QString("a\nb"));
         QTest::keyClick(&dlg, Qt::Key_Escape);
-        QTest::keyClick(dlg.cmdOK, Qt::Key_Return);
         QVERIFY(dlg.isVisible());
         QCOMPARE(f.env.count("Problems"), 1);
-        dlg.cmdCancel->click();
+        QTest::keyClick(dlg.cmdOK, Qt::Key_Return);
         QVERIFY(!dlg.isVisible());
-        QCOMPARE(f.env.count("Problems"), 1);
+        QCOMPARE(f.env.count("Problems"), 2);
+        QCOMPARE(f.env.scalar("SELECT Problem FROM Problems ORDER BY ProblemID DESC"), "a\nb");
     }
 
     void deleteAsksThenEndsTheSearch()

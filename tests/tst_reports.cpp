@@ -251,7 +251,7 @@ private slots:
         }
     }
 
-    void noVersionSelectedStopsSilentlyAfterTheHeading()
+    void noVersionSelectedSaysSoAndPrintsNothing()
     {
         TestEnv env;
         const qint64 sw = env.addTitle("Gamma");
@@ -259,24 +259,17 @@ private slots:
         auto w = env.openWindow();
         SelectTitle(*w, "Gamma");
         QCOMPARE(w->lstVersionDate->count(), 0);
-        const struct {
-            QAction* action;
-            const char* name;
-        } reports[] = {
-            {w->mnuPrintVersionInfo, "Version Information for"},
-            {w->mnuPrintCurrentProblemSolution, "Problem and Solution for"},
-            {w->mnuPrintAllProblemSolution, "Problem and Solution for"},
-            {w->mnuPrintComments, "Comments for"},
-        };
-        for (const auto& r : reports) {
-            PrintRecorder rec;
-            r.action->trigger();
-            QCOMPARE(rec.texts(), (QStringList{"", r.name, "Gamma"}));
-            QVERIFY(rec.surface->aborted());
-            QVERIFY(!rec.surface->ended());
-            QVERIFY(!QApplication::overrideCursor());
+        PrintRecorder rec;
+        for (QAction* a : w->mnuPrint->actions())
+            a->trigger();
+        QCOMPARE(rec.dialogs, 0);
+        QVERIFY(!rec.surface);
+        QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(env.msgs.count(), 4);
+        for (const MsgBoxCall& c : env.msgs.calls) {
+            QCOMPARE(c.text, "You have not selected a version to print.");
+            QCOMPARE(c.icon, MsgIcon::Information);
         }
-        QCOMPARE(env.msgs.count(), 0);
         QCOMPARE(w->dataProblems->position(), 0);
     }
 
@@ -610,12 +603,6 @@ private slots:
         QVERIFY(rec.lines()[2].x < 0);
         checkFrame(rec.lines(), 1, "Comments for", wide, "1.0", DateText(QDate(2000, 1, 1)));
 
-        // No title selected: an empty centred second line, then the silent stop.
-        w->ShowNoTitleState();
-        PrintRecorder none;
-        w->mnuPrintComments->trigger();
-        QCOMPARE(none.texts(), (QStringList{"", "Comments for", ""}));
-        QCOMPARE(none.lines()[2].x, RecordingSurface().ScaleWidth() / 2);
     }
 
     void linesBelowThePageContinueOnANewPage()

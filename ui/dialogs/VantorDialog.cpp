@@ -48,6 +48,7 @@ QPushButton* VantorDialog::makeButton(const char* name, const QString& caption, 
     b->setObjectName(QLatin1String(name));
     b->setAutoDefault(false);
     b->setDefault(false);
+    PressOnEnter(b);
     SetGeometryTwips(b, left, top, width, height);
     return b;
 }

@@ -13,6 +13,7 @@ QToolButton* MakePictureButton(QWidget* parent, const char* name, const QString&
     b->setIconSize(QSize(16, 16));
     b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     b->setFocusPolicy(Qt::StrongFocus);
+    PressOnEnter(b);
     SetGeometryTwips(b, left, top, width, height);
     return b;
 }
