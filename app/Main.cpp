@@ -1,11 +1,11 @@
 #include "app/Main.h"
 
-#include "app/MsgBox.h"
-#include "app/Settings.h"
 #include "app/Splash.h"
-#include "app/WindowHelpers.h"
-#include "data/DbError.h"
-#include "ui/main/frmVantor.h"
+#include "core/data/DbError.h"
+#include "core/settings/Settings.h"
+#include "mainwindow/frmVantor.h"
+#include "widgets/MsgBox.h"
+#include "widgets/WindowHelpers.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "app/Splash.h"
 
-#include "app/WindowHelpers.h"
+#include "widgets/WindowHelpers.h"
 
 #include <QLabel>
 

@@ -1,5 +1,5 @@
 #include "app/Main.h"
-#include "ui/main/frmVantor.h"
+#include "mainwindow/frmVantor.h"
 
 #include <QApplication>
 

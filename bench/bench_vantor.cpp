@@ -1,15 +1,15 @@
 // Times the real main window on the large database, each operation against the same rows read
 // by plain SQL through SQLite's C interface in the same run. The counter "ratio" is the
 // window's time over the plain-SQL time.
-#include "app/MsgBox.h"
-#include "app/Settings.h"
-#include "data/Connection.h"
-#include "data/RecordSource.h"
+#include "core/data/Connection.h"
+#include "core/data/RecordSource.h"
+#include "core/settings/Settings.h"
+#include "mainwindow/frmVantor.h"
 #include "reports/PrinterSurface.h"
-#include "reports/RecordingSurface.h"
 #include "reports/Report.h"
-#include "ui/main/BoundTextBox.h"
-#include "ui/main/frmVantor.h"
+#include "tests/RecordingSurface.h"
+#include "widgets/BoundTextBox.h"
+#include "widgets/MsgBox.h"
 
 #include "bench/BenchData.h"
 

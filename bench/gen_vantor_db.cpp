@@ -1,8 +1,8 @@
 // Writes a large database for the benchmark: thousands of titles, one title with years of
 // history, and titles of 1,000 and 10,000 problems to show how the timings grow. The same
 // seed gives the same file, byte for byte.
-#include "data/Connection.h"
-#include "data/DbError.h"
+#include "core/data/Connection.h"
+#include "core/data/DbError.h"
 
 #include <QCoreApplication>
 #include <QFile>

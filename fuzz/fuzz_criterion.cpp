@@ -1,7 +1,7 @@
 // Any text as a find criterion: parsing never fails, and a title criterion built by the
 // program parses back to the same title.
-#include "data/Criteria.h"
-#include "data/SqlText.h"
+#include "core/sql/Criteria.h"
+#include "core/sql/SqlText.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 // Any bytes as a settings file: reading never fails, and a value written is read back.
-#include "app/IniFile.h"
+#include "core/settings/IniFile.h"
 
 #include <cstdint>
 #include <cstdlib>

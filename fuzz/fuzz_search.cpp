@@ -1,7 +1,7 @@
 // Any two search texts: the SQL text built from them is one valid statement over the
 // problems of one title, and the case-folding LIKE finds every text by itself.
-#include "data/Like.h"
-#include "data/SqlText.h"
+#include "core/sql/Like.h"
+#include "core/sql/SqlText.h"
 
 #include <sqlite3.h>
 

@@ -1,11 +1,11 @@
 #include "reports/AllProblemsReport.h"
 
-#include "app/DbCommand.h"
-#include "app/MsgBox.h"
-#include "data/Connection.h"
-#include "data/RecordSource.h"
+#include "core/data/Connection.h"
+#include "core/data/RecordSource.h"
+#include "mainwindow/frmVantor.h"
 #include "reports/PrintSurface.h"
-#include "ui/main/frmVantor.h"
+#include "widgets/DbCommand.h"
+#include "widgets/MsgBox.h"
 
 #include <optional>
 

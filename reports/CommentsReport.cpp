@@ -1,7 +1,7 @@
 #include "reports/CommentsReport.h"
 
-#include "ui/main/BoundTextBox.h"
-#include "ui/main/frmVantor.h"
+#include "mainwindow/frmVantor.h"
+#include "widgets/BoundTextBox.h"
 
 void CommentsReport::Body(PrintSurface& s)
 {

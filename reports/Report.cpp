@@ -1,11 +1,11 @@
 #include "reports/Report.h"
 
-#include "app/MsgBox.h"
-#include "app/WindowHelpers.h"
+#include "mainwindow/frmVantor.h"
 #include "reports/PrintSurface.h"
 #include "reports/PrinterSurface.h"
-#include "reports/TextBoxLines.h"
-#include "ui/main/frmVantor.h"
+#include "widgets/MsgBox.h"
+#include "widgets/TextBoxLines.h"
+#include "widgets/WindowHelpers.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #include "reports/VersionInfoReport.h"
 
+#include "mainwindow/frmVantor.h"
 #include "reports/PrintSurface.h"
-#include "ui/main/frmVantor.h"
 
 #include <QListWidget>
 

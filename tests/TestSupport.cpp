@@ -1,9 +1,9 @@
 #include "tests/TestSupport.h"
 
-#include "app/Settings.h"
-#include "app/WindowHelpers.h"
-#include "data/Connection.h"
-#include "ui/main/frmVantor.h"
+#include "core/data/Connection.h"
+#include "core/settings/Settings.h"
+#include "mainwindow/frmVantor.h"
+#include "widgets/WindowHelpers.h"
 
 #include <QApplication>
 #include <QComboBox>

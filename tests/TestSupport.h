@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/MsgBox.h"
+#include "widgets/MsgBox.h"
 
 #include <QDate>
 #include <QList>

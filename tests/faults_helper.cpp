@@ -1,10 +1,10 @@
 // A second process for the fault tests.
 //   faults_helper lock DATABASE   holds a write lock until its input closes, then commits
 //   faults_helper burst DATABASE  saves problems one command at a time, printing each saved one
-#include "app/DbCommand.h"
-#include "app/MsgBox.h"
-#include "data/Connection.h"
-#include "data/RecordSource.h"
+#include "core/data/Connection.h"
+#include "core/data/RecordSource.h"
+#include "widgets/DbCommand.h"
+#include "widgets/MsgBox.h"
 
 #include <QCoreApplication>
 

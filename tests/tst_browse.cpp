@@ -1,7 +1,7 @@
-#include "data/TextFormat.h"
+#include "core/text/TextFormat.h"
+#include "mainwindow/frmVantor.h"
 #include "tests/TestSupport.h"
-#include "ui/main/BoundTextBox.h"
-#include "ui/main/frmVantor.h"
+#include "widgets/BoundTextBox.h"
 
 #include <QComboBox>
 #include <QListWidget>

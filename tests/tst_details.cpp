@@ -1,8 +1,8 @@
 #include "tests/TestSupport.h"
 
-#include "app/MsgBox.h"
-#include "data/Connection.h"
-#include "ui/main/frmVantor.h"
+#include "core/data/Connection.h"
+#include "mainwindow/frmVantor.h"
+#include "widgets/MsgBox.h"
 
 #include <QDateEdit>
 #include <QLineEdit>

@@ -1,16 +1,16 @@
 // Whatever is typed and whatever goes wrong underneath, nothing is lost: bad texts through the
 // real dialogs and boxes, then faults of the file system, the disk, other processes and the
 // settings file. Runs as an ordinary user, so that file permissions hold.
-#include "app/DbCommand.h"
 #include "app/Main.h"
-#include "app/Settings.h"
-#include "app/frmPreferences.h"
-#include "data/Connection.h"
-#include "data/RecordSource.h"
-#include "data/TextFormat.h"
+#include "core/data/Connection.h"
+#include "core/data/RecordSource.h"
+#include "core/settings/Settings.h"
+#include "core/text/TextFormat.h"
+#include "dialogs/frmPreferences.h"
+#include "mainwindow/frmVantor.h"
 #include "tests/TestSupport.h"
-#include "ui/main/BoundTextBox.h"
-#include "ui/main/frmVantor.h"
+#include "widgets/BoundTextBox.h"
+#include "widgets/DbCommand.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "app/IniFile.h"
+#include "core/settings/IniFile.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,10 +1,10 @@
 #include "app/Main.h"
-#include "app/Settings.h"
-#include "app/WindowHelpers.h"
-#include "data/Connection.h"
+#include "core/data/Connection.h"
+#include "core/settings/Settings.h"
+#include "mainwindow/frmVantor.h"
 #include "tests/TestSupport.h"
-#include "ui/main/BoundTextBox.h"
-#include "ui/main/frmVantor.h"
+#include "widgets/BoundTextBox.h"
+#include "widgets/WindowHelpers.h"
 
 #include <QComboBox>
 #include <QFile>

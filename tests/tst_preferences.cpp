@@ -1,9 +1,9 @@
 #include "app/Main.h"
-#include "app/Settings.h"
-#include "app/frmPreferences.h"
-#include "data/Connection.h"
+#include "core/data/Connection.h"
+#include "core/settings/Settings.h"
+#include "dialogs/frmPreferences.h"
+#include "mainwindow/frmVantor.h"
 #include "tests/TestSupport.h"
-#include "ui/main/frmVantor.h"
 
 #include <QApplication>
 #include <QComboBox>

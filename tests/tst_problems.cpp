@@ -1,12 +1,12 @@
 #include "tests/TestSupport.h"
 
-#include "app/Settings.h"
-#include "data/Like.h"
-#include "data/RecordSource.h"
-#include "data/SqlText.h"
-#include "ui/dialogs/frmAddProblem.h"
-#include "ui/main/BoundTextBox.h"
-#include "ui/main/frmVantor.h"
+#include "core/data/RecordSource.h"
+#include "core/settings/Settings.h"
+#include "core/sql/Like.h"
+#include "core/sql/SqlText.h"
+#include "dialogs/frmAddProblem.h"
+#include "mainwindow/frmVantor.h"
+#include "widgets/BoundTextBox.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>

@@ -1,13 +1,13 @@
 // Reading large sets: the case-folding LIKE of the searches and the block reads of a record
 // source, checked against plain answers.
-#include "data/Connection.h"
-#include "data/DbError.h"
-#include "data/Like.h"
-#include "data/RecordSource.h"
-#include "data/SqlText.h"
-#include "data/TextFormat.h"
+#include "core/data/Connection.h"
+#include "core/data/DbError.h"
+#include "core/data/RecordSource.h"
+#include "core/sql/Like.h"
+#include "core/sql/SqlText.h"
+#include "core/text/TextFormat.h"
+#include "mainwindow/frmVantor.h"
 #include "tests/TestSupport.h"
-#include "ui/main/frmVantor.h"
 
 #include <QComboBox>
 #include <QRandomGenerator>

@@ -1,10 +1,10 @@
-#include "app/DbCommand.h"
-#include "data/Connection.h"
-#include "data/DbError.h"
-#include "data/RecordSource.h"
-#include "data/SqlText.h"
+#include "core/data/Connection.h"
+#include "core/data/DbError.h"
+#include "core/data/RecordSource.h"
+#include "core/sql/SqlText.h"
 #include "tests/TestSupport.h"
-#include "ui/main/BoundTextBox.h"
+#include "widgets/BoundTextBox.h"
+#include "widgets/DbCommand.h"
 
 #include <QFile>
 #include <QtTest>

@@ -1,13 +1,13 @@
-#include "data/RecordSource.h"
-#include "data/SqlText.h"
-#include "data/TextFormat.h"
+#include "core/data/RecordSource.h"
+#include "core/sql/SqlText.h"
+#include "core/text/TextFormat.h"
+#include "mainwindow/frmVantor.h"
 #include "reports/PrinterSurface.h"
-#include "reports/RecordingSurface.h"
 #include "reports/Report.h"
-#include "reports/TextBoxLines.h"
+#include "tests/RecordingSurface.h"
 #include "tests/TestSupport.h"
-#include "ui/main/BoundTextBox.h"
-#include "ui/main/frmVantor.h"
+#include "widgets/BoundTextBox.h"
+#include "widgets/TextBoxLines.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -602,7 +602,6 @@ private slots:
         w->mnuPrintComments->trigger();
         QVERIFY(rec.lines()[2].x < 0);
         checkFrame(rec.lines(), 1, "Comments for", wide, "1.0", DateText(QDate(2000, 1, 1)));
-
     }
 
     void linesBelowThePageContinueOnANewPage()

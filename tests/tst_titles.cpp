@@ -1,10 +1,10 @@
-#include "app/Settings.h"
-#include "data/Connection.h"
-#include "data/RecordSource.h"
-#include "data/SqlText.h"
+#include "core/data/Connection.h"
+#include "core/data/RecordSource.h"
+#include "core/settings/Settings.h"
+#include "core/sql/SqlText.h"
+#include "mainwindow/frmVantor.h"
 #include "tests/TestSupport.h"
-#include "ui/main/BoundTextBox.h"
-#include "ui/main/frmVantor.h"
+#include "widgets/BoundTextBox.h"
 
 #include <QComboBox>
 #include <QDateEdit>

@@ -1,0 +1,108 @@
+#include "dialogs/frmPreferences.h"
+
+#include "core/settings/Settings.h"
+#include "widgets/MsgBox.h"
+#include "widgets/WindowHelpers.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+const QString kSection = QStringLiteral("Preferences");
+const QString kKey = QStringLiteral("Database");
+
+// The file picked last in this run; the next browse starts from it.
+QString& lastChosenFile()
+{
+    static QString file;
+    return file;
+}
+} // namespace
+
+frmPreferences::frmPreferences(frmVantor* main)
+    : VantorDialog(main, "frmPreferences", QStringLiteral("Options"), 6570, 1275)
+{
+    Label1 = makeLabel("Label1", QStringLiteral("Database"), 180, 180, 690, 195);
+    txtDatabase = makeLineEdit("txtDatabase", 960, 120, 5475, 315);
+    cmdBrowse = makeButton("cmdBrowse", QStringLiteral("..."), 6030, 150, 375, 265);
+    cmdOK = makeButton("cmdOK", QStringLiteral("OK"), 3960, 660);
+    cmdCancel = makeButton("cmdCancel", QStringLiteral("Cancel"), 5220, 660);
+
+    QFont bold = cmdBrowse->font();
+    bold.setBold(true);
+    bold.setPointSizeF(9.75);
+    cmdBrowse->setFont(bold);
+    // The button sits over the right end of the box; keep typed text clear of it.
+    cmdBrowse->raise();
+    txtDatabase->setTextMargins(0, 0, twips(6435 - 6030), 0);
+
+    QWidget::setTabOrder(cmdCancel, cmdOK);
+    QWidget::setTabOrder(cmdOK, txtDatabase);
+    QWidget::setTabOrder(txtDatabase, cmdBrowse);
+    cmdCancel->setFocus();
+
+    connect(cmdBrowse, &QPushButton::clicked, this, &frmPreferences::cmdBrowse_Click);
+    connect(cmdOK, &QPushButton::clicked, this, &frmPreferences::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmPreferences::cmdCancel_Click);
+}
+
+void frmPreferences::Form_Load()
+{
+    CenterForm(this);
+    txtDatabase->setText(ReadIniSetting(kSection, kKey, DefaultDatabasePath()));
+}
+
+void frmPreferences::cmdBrowse_Click()
+{
+    QFileDialog dlg(this, QStringLiteral("Open"), ProgramFolder(),
+                    QStringLiteral("Vantor Database (vantor.mdb)"));
+    // Our own dialog, so the filter lists the file in any letter case on every desktop.
+    dlg.setOption(QFileDialog::DontUseNativeDialog);
+    dlg.setFilter(dlg.filter() & ~QDir::CaseSensitive);
+    dlg.setAcceptMode(QFileDialog::AcceptOpen);
+    // A new file may be named: the database is created on the next start.
+    dlg.setFileMode(QFileDialog::AnyFile);
+    const QString last = lastChosenFile();
+    if (!last.isEmpty()) {
+        const QFileInfo info(last);
+        dlg.selectFile(info.dir().exists() ? info.absoluteFilePath() : info.fileName());
+    }
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    const QStringList files = dlg.selectedFiles();
+    if (files.isEmpty() || files.first().isEmpty())
+        return;
+    lastChosenFile() = files.first();
+    txtDatabase->setText(files.first());
+}
+
+void frmPreferences::cmdOK_Click()
+{
+    const QString path = txtDatabase->text();
+    if (path.isEmpty()) {
+        MsgBox(QStringLiteral("You must provide the path to the database."), MsgIcon::Exclamation);
+        return;
+    }
+    if (path.contains(QLatin1Char('\n'))) {
+        // A line of the settings file holds one value; the rest would become lines of its own.
+        MsgBox(QStringLiteral("The path to the database cannot hold a line break."),
+               MsgIcon::Exclamation);
+        return;
+    }
+    if (!WriteIniSetting(kSection, kKey, path)) {
+        // Closing would let the user believe the new path is kept.
+        MsgBox(QStringLiteral("Vantor cannot write its settings file\n%1").arg(IniFilePath),
+               MsgIcon::Critical);
+        return;
+    }
+    unload(true);
+}
+
+void frmPreferences::cmdCancel_Click()
+{
+    unload(false);
+}

@@ -1,0 +1,116 @@
+// Adding, editing and deleting software titles and their versions.
+#include "mainwindow/frmVantor.h"
+
+#include "core/data/DbError.h"
+#include "core/data/RecordSource.h"
+#include "core/settings/Settings.h"
+#include "core/sql/SqlText.h"
+#include "dialogs/frmAddSoftware.h"
+#include "dialogs/frmAddVersion.h"
+#include "widgets/DbCommand.h"
+#include "widgets/MsgBox.h"
+
+#include <QComboBox>
+#include <QListWidget>
+
+void frmVantor::RelistTitles(const QString& title)
+{
+    RunCommand(connection(), [&] {
+        dataSoftware->setRecordSource(Sql::kAllSoftware);
+        FillTitleList(true);
+    });
+    const int index = title.isEmpty()
+                          ? -1
+                          : cboSoftware->findText(title, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index >= 0)
+        cboSoftware->setCurrentIndex(index); // runs the software selection
+    else
+        ShowNoTitleState();
+}
+
+void frmVantor::cmdAddSoftware_Click()
+{
+    EditMode = 1;
+    frmAddSoftware dlg(this);
+    if (dlg.Form_Load())
+        dlg.exec();
+}
+
+void frmVantor::cmdEditSoftware_Click()
+{
+    if (cboSoftware->currentText().isEmpty()) {
+        MsgInform(QStringLiteral("You have not selected a record to edit."));
+        return;
+    }
+    EditMode = 2;
+    frmAddSoftware dlg(this);
+    if (dlg.Form_Load())
+        dlg.exec();
+}
+
+void frmVantor::cmdDeleteSoftware_Click()
+{
+    const QString title = cboSoftware->currentText();
+    if (title.isEmpty()) {
+        MsgInform(QStringLiteral("There is no record to delete."));
+        return;
+    }
+    if (!MsgConfirm(QStringLiteral(
+            "Are you sure you want to delete this software and all its related items?")))
+        return;
+    // Only the title's row is deleted; the database removes its versions, their changes and
+    // files, and its problems with it.
+    const bool ok = RunCommand(connection(), [&] {
+        dataSoftware->setRecordSource(Sql::kAllSoftware);
+        dataSoftware->Refresh();
+        if (!dataSoftware->isBOF())
+            dataSoftware->MoveFirst();
+        if (!dataSoftware->Find(Sql::TitleCriterion(title)))
+            throw DbError(
+                QStringLiteral("The title \"%1\" is no longer in the database.").arg(title));
+        dataSoftware->Delete();
+        dataSoftware->Requery();
+        FillTitleList();
+    });
+    if (!ok) {
+        // The title is still there: show it again as it was chosen.
+        RelistTitles(title);
+        return;
+    }
+    // The lists and boxes still hold the deleted title's data; nothing may be added to it.
+    ShowNoTitleState();
+}
+
+void frmVantor::cmdAddVersion_Click()
+{
+    if (cboSoftware->currentText().isEmpty() || !dataSoftware->hasCurrentRow()) {
+        MsgInform(QStringLiteral("You have not selected a software record to add a version to."));
+        return;
+    }
+    EditMode = 1;
+    frmAddVersion dlg(this);
+    if (dlg.Form_Load())
+        dlg.exec();
+}
+
+void frmVantor::cmdEditVersion_Click()
+{
+    if (SelectedIndex(lstVersionDate) < 0) {
+        MsgInform(QStringLiteral("You have not selected a record to edit."));
+        return;
+    }
+    EditMode = 2;
+    frmAddVersion dlg(this);
+    if (dlg.Form_Load())
+        dlg.exec();
+}
+
+void frmVantor::cmdDeleteVersion_Click()
+{
+    // Only the version's row is deleted; the database removes its changes and files with it.
+    DeleteChosenRow(
+        lstVersionDate, lstVersionID, dataVersions, Sql::ReleaseCriterion,
+        QStringLiteral(
+            "Are you sure you want to delete this version and all its related information?"),
+        QStringLiteral("The version is no longer in the database."));
+}

@@ -1,0 +1,84 @@
+#include "widgets/WindowHelpers.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QThread>
+#include <QWidget>
+
+namespace {
+bool startupWaits = true;
+
+class EnterPresses : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (!enter || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        auto* button = static_cast<QAbstractButton*>(watched);
+        if (button->isEnabled())
+            button->click();
+        return true;
+    }
+};
+} // namespace
+
+void SetGeometryTwips(QWidget* w, int left, int top, int width, int height)
+{
+    w->setGeometry(twips(left), twips(top), twips(width), twips(height));
+}
+
+void CenterForm(QWidget* window)
+{
+    QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect whole = screen->geometry();
+    const QSize outer = window->frameGeometry().size();
+    const int top = whole.top() + (whole.height() - outer.height()) / 2;
+    const int left = whole.left() + (whole.width() - outer.width()) / 2;
+    window->move(left, top);
+}
+
+void SetBusyCursor(bool busy)
+{
+    if (busy) {
+        if (!QApplication::overrideCursor())
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        while (QApplication::overrideCursor())
+            QApplication::restoreOverrideCursor();
+    }
+}
+
+void PressOnEnter(QAbstractButton* button)
+{
+    button->installEventFilter(new EnterPresses(button));
+}
+
+void UnloadDialog(QDialog* dialog, bool accepted)
+{
+    accepted ? dialog->accept() : dialog->reject();
+    QApplication::processEvents();
+}
+
+void SetStartupWaitsEnabled(bool enabled)
+{
+    startupWaits = enabled;
+}
+
+void StartupWait(int milliseconds)
+{
+    if (startupWaits)
+        QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
