@@ -159,7 +159,9 @@ frmVantor::frmVantor(QWidget* parent)
     QFont font(QStringLiteral("Courier New"));
     font.setPointSizeF(8.25);
     setFont(font);
-    resize(twips(9750), twips(7380));
+    // The size goes into the window manager's hints as well: some managers offer maximising
+    // (and a maximise button) for every window they may resize, whatever its flags say.
+    setFixedSize(twips(9750), twips(7380));
 
     buildTitleFrame();
     tabGeneral = new QTabWidget(this);
@@ -437,8 +439,6 @@ void frmVantor::resizeEvent(QResizeEvent* event)
 void frmVantor::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && isMaximized())
-        showNormal();
     if (event->type() == QEvent::WindowStateChange)
         Form_Resize();
 }
