@@ -25,6 +25,12 @@ VantorDialog::VantorDialog(frmVantor* main, const char* name, const QString& cap
     setWindowTitle(caption);
     setModal(true);
     setFixedSize(twips(clientWidth), twips(clientHeight));
+    // The layouts were drawn for a face narrower than a desktop's default sans, which cuts the
+    // captions and dates short. Arial Narrow (Liberation Sans Narrow, its metric twin, on
+    // Debian) shows each of them whole at its given size.
+    QFont font(QStringLiteral("Arial Narrow"));
+    font.setPointSize(8);
+    setFont(font);
 }
 
 void VantorDialog::keyPressEvent(QKeyEvent* event)
