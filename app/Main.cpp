@@ -18,7 +18,7 @@ std::unique_ptr<frmVantor> Main()
     splash->Form_Load();
     StartupWait(1000);
     splash->lblProgress->setText(QStringLiteral("Opening Database..."));
-    splash->lblProgress->repaint();
+    PaintNow(splash.get());
 
     IniFilePath = ProgramFolder() + QStringLiteral("/VANTOR.INI");
     if (!QFileInfo(IniFilePath).isFile())

@@ -56,5 +56,5 @@ void frmSplash::Form_Load()
 {
     CenterForm(this);
     show();
-    repaint();
+    PaintNow(this);
 }

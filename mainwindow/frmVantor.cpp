@@ -150,8 +150,9 @@ BoundTextBox* makeBox(QWidget* parent, const char* name, int left, int top, int 
 } // namespace
 
 frmVantor::frmVantor(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("frmVantor"));
     setWindowTitle(QStringLiteral("Vantor"));
@@ -159,7 +160,9 @@ frmVantor::frmVantor(QWidget* parent)
     QFont font(QStringLiteral("Courier New"));
     font.setPointSizeF(8.25);
     setFont(font);
-    resize(twips(9750), twips(7380));
+    // The size goes into the window manager's hints as well: some managers offer maximising
+    // (and a maximise button) for every window they may resize, whatever its flags say.
+    setFixedSize(twips(9750), twips(7380));
 
     buildTitleFrame();
     tabGeneral = new QTabWidget(this);
@@ -439,8 +442,6 @@ void frmVantor::resizeEvent(QResizeEvent* event)
 void frmVantor::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && isMaximized())
-        showNormal();
     if (event->type() == QEvent::WindowStateChange)
         Form_Resize();
 }

@@ -2,7 +2,8 @@
 # Installs the Debian packages Vantor needs to build, run and test, when any is missing.
 set -euo pipefail
 need=(cmake g++ qt6-base-dev libqt6sql6-sqlite libsqlite3-dev fonts-liberation poppler-utils
-      libbenchmark-dev clang-14 libclang-rt-14-dev)
+      libbenchmark-dev clang-14 libclang-rt-14-dev
+      xvfb xauth openbox wmctrl xdotool imagemagick x11-utils)
 missing=()
 for p in "${need[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

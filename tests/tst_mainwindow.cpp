@@ -111,6 +111,11 @@ private slots:
         auto w = env.openWindow();
         const QSize first = w->size();
         QCOMPARE(first, QSize(650, 492));
+        // Fixed in the hints, so that no window manager offers to maximise it.
+        QCOMPARE(w->minimumSize(), first);
+        QCOMPARE(w->maximumSize(), first);
+        QVERIFY(!(w->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(w->windowFlags() & Qt::WindowMinimizeButtonHint);
         w->resize(900, 700);
         QCoreApplication::processEvents();
         QCOMPARE(w->size(), first);

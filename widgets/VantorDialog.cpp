@@ -17,14 +17,20 @@
 
 VantorDialog::VantorDialog(frmVantor* main, const char* name, const QString& caption,
                            int clientWidth, int clientHeight)
-    : QDialog(main, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                        Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QDialog(main, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                        Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_main(main)
 {
     setObjectName(QLatin1String(name));
     setWindowTitle(caption);
     setModal(true);
     setFixedSize(twips(clientWidth), twips(clientHeight));
+    // The layouts were drawn for a face narrower than a desktop's default sans, which cuts the
+    // captions and dates short. Arial Narrow (Liberation Sans Narrow, its metric twin, on
+    // Debian) shows each of them whole at its given size.
+    QFont font(QStringLiteral("Arial Narrow"));
+    font.setPointSize(8);
+    setFont(font);
 }
 
 void VantorDialog::keyPressEvent(QKeyEvent* event)

@@ -3,11 +3,14 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
-#include <QThread>
+#include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 namespace {
 bool startupWaits = true;
@@ -31,6 +34,25 @@ protected:
         return true;
     }
 };
+
+// The window manager maps a new window a moment after it is shown; a window that never gets
+// mapped (no screen at all) must not hold up the start.
+constexpr int kExposeTimeoutMs = 3000;
+
+bool exposed(const QWidget* window)
+{
+    const QWindow* handle = window->windowHandle();
+    return handle && handle->isExposed();
+}
+
+// Runs the event loop for a while: windows get mapped and painted, while input is kept back
+// until the loop runs without this flag. A sleep would leave the windows unpainted.
+void runWithoutInput(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
 } // namespace
 
 void SetGeometryTwips(QWidget* w, int left, int top, int width, int height)
@@ -80,5 +102,16 @@ void SetStartupWaitsEnabled(bool enabled)
 void StartupWait(int milliseconds)
 {
     if (startupWaits)
-        QThread::msleep(static_cast<unsigned long>(milliseconds));
+        runWithoutInput(milliseconds);
+}
+
+void PaintNow(QWidget* window)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!exposed(window) && clock.elapsed() < kExposeTimeoutMs)
+        runWithoutInput(10);
+    window->repaint();
+    // Hands the drawing to the window system before start-up keeps the thread busy.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }

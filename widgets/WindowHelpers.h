@@ -26,6 +26,11 @@ void PressOnEnter(QAbstractButton* button);
 // Closes a dialog and lets the windows under it repaint.
 void UnloadDialog(QDialog* dialog, bool accepted);
 
-// The start-up pauses; tests switch them off.
+// The start-up pauses; tests switch them off. The windows on the screen stay painted while a
+// pause lasts; user input waits until it is over.
 void SetStartupWaitsEnabled(bool enabled);
 void StartupWait(int milliseconds);
+
+// Puts a window that start-up has just shown or changed on the screen, painted, before
+// start-up goes on; no user input is handled meanwhile.
+void PaintNow(QWidget* window);

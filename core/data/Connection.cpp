@@ -4,6 +4,7 @@
 #include "core/data/Schema.h"
 #include "core/sql/Like.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -24,6 +25,15 @@ QHash<QString, std::shared_ptr<Connection>>& registry()
 {
     static QHash<QString, std::shared_ptr<Connection>> r;
     return r;
+}
+
+// The shared connections close with the application object, while Qt SQL can still close
+// them: its own globals are gone before the C runtime destroys static objects, and removing a
+// connection then reads freed memory. Each application object runs the routine once.
+void closeWithApplication()
+{
+    qRemovePostRoutine(&Connection::closeAll);
+    qAddPostRoutine(&Connection::closeAll);
 }
 
 // Why an existing file cannot be an SQLite database, read without writing to it.
@@ -172,6 +182,8 @@ std::shared_ptr<Connection> Connection::shared(const QString& path)
     if (it != r.end())
         return it.value();
     auto c = open(path);
+    if (r.isEmpty())
+        closeWithApplication();
     r.insert(path, c);
     return c;
 }

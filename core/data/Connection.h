@@ -20,7 +20,8 @@ public:
     static std::shared_ptr<Connection> open(const QString& path);
     // The open connection for the path, opened on first use.
     static std::shared_ptr<Connection> shared(const QString& path);
-    // Forgets the shared connections (they close once no source holds them).
+    // Forgets the shared connections (they close once no source holds them). Runs by itself
+    // when the application object is destroyed.
     static void closeAll();
 
     const QString& path() const { return m_path; }
