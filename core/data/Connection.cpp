@@ -1,7 +1,8 @@
 #include "core/data/Connection.h"
 
-#include "core/data/DbError.h"
-#include "core/data/Schema.h"
+#include "core/engine/DbError.h"
+#include "core/engine/sqlite/SqliteError.h"
+#include "core/engine/sqlite/SqliteSchema.h"
 #include "core/sql/Like.h"
 
 #include <QDir>
@@ -51,42 +52,6 @@ sqlite3* handleOf(const QSqlDatabase& db)
     return *static_cast<sqlite3* const*>(v.data());
 }
 } // namespace
-
-QString DescribeSqlError(const QSqlError& error)
-{
-    const QString words = error.databaseText();
-    bool known = false;
-    const int code = error.nativeErrorCode().toInt(&known) & 0xff;
-    QString reason;
-    switch (known ? code : -1) {
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        reason = QStringLiteral("Another program is using the database file and kept it locked; "
-                                "Vantor waited for it in vain. Try again once the other program "
-                                "has finished.");
-        break;
-    case SQLITE_READONLY:
-        reason = QStringLiteral("The database file is read-only; nothing can be saved to it.");
-        break;
-    case SQLITE_FULL:
-        reason = QStringLiteral("The disk is full, or the database file has reached its size "
-                                "limit.");
-        break;
-    case SQLITE_CANTOPEN:
-        reason = QStringLiteral("The database file or its folder cannot be written to.");
-        break;
-    case SQLITE_IOERR:
-        reason = QStringLiteral("The disk reported an error while the database file was used.");
-        break;
-    case SQLITE_CORRUPT:
-    case SQLITE_NOTADB:
-        reason = QStringLiteral("The database file is damaged.");
-        break;
-    default:
-        return words;
-    }
-    return words.isEmpty() ? reason : reason + QStringLiteral(" (") + words + QLatin1Char(')');
-}
 
 QString ConnectionText(const QString& databasePath)
 {

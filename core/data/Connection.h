@@ -82,10 +82,6 @@ private:
     bool m_done = false;
 };
 
-// A failure of the database in words a user can act on, followed by the database's own.
-class QSqlError;
-QString DescribeSqlError(const QSqlError& error);
-
 // The connection text of a record source for a database path, and the path back from it.
 QString ConnectionText(const QString& databasePath);
 QString DataSourceOf(const QString& connectionText);

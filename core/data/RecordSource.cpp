@@ -2,7 +2,7 @@
 
 #include "core/data/BoundField.h"
 #include "core/data/Connection.h"
-#include "core/data/DbError.h"
+#include "core/engine/DbError.h"
 #include "core/sql/Criteria.h"
 
 #include <QDate>
