@@ -109,23 +109,32 @@ void SqliteEngine::connect()
 
 void SqliteEngine::prepareFile(bool exists)
 {
-    QSqlDatabase d = db();
-    if (exists) {
-        QString problem = SchemaProblem(d);
-        if (!problem.isEmpty())
-            throw DbError(problem);
-        // A damaged file (cut short by a copy, say) is refused before anything is read from or
-        // written to it.
-        QSqlQuery check(d);
-        if (!check.exec(QStringLiteral("PRAGMA quick_check(1)")) || !check.next())
-            throw DbError(DescribeSqlError(check.lastError()));
-        const QString verdict = check.value(0).toString();
-        if (verdict != QLatin1String("ok"))
-            throw DbError(QStringLiteral("The database file is damaged (%1).").arg(verdict));
-    }
-    run(QStringLiteral("PRAGMA foreign_keys = ON"), {});
     if (exists)
-        return;
+        checkFile();
+    run(QStringLiteral("PRAGMA foreign_keys = ON"), {});
+    if (!exists)
+        createSchema();
+}
+
+void SqliteEngine::checkFile()
+{
+    QSqlDatabase d = db();
+    QString problem = SchemaProblem(d);
+    if (!problem.isEmpty())
+        throw DbError(problem);
+    // A damaged file (cut short by a copy, say) is refused before anything is read from or
+    // written to it.
+    QSqlQuery check(d);
+    if (!check.exec(QStringLiteral("PRAGMA quick_check(1)")) || !check.next())
+        throw DbError(DescribeSqlError(check.lastError()));
+    const QString verdict = check.value(0).toString();
+    if (verdict != QLatin1String("ok"))
+        throw DbError(QStringLiteral("The database file is damaged (%1).").arg(verdict));
+}
+
+void SqliteEngine::createSchema()
+{
+    QSqlDatabase d = db();
     try {
         begin();
         CreateSchema(d);

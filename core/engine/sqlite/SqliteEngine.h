@@ -45,6 +45,9 @@ private:
     SqliteEngine(const QString& path, const QString& name);
     void connect();
     void prepareFile(bool exists);
+    // Refuses a file that is not a Vantor database, or is damaged.
+    void checkFile();
+    void createSchema();
     // Runs a statement that changes the file: refused when the file may no longer be written
     // or another program kept the write lock of this command.
     QSqlQuery write(const QString& sql, const QVariantList& values);
