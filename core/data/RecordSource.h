@@ -18,7 +18,8 @@ class Engine;
 
 // A record source: one SQL text and the record set it yields. Only the keys of the rows are
 // held; the current row is read from the database in small blocks as the set is walked.
-// Every operation that fails in the database throws DbError and leaves the set as it was.
+// Every operation that fails in the database throws DbError and leaves the set as it was. It
+// reaches the database only through its connection's engine, so it works alike on any.
 class RecordSource : public QObject {
     Q_OBJECT
 public:
@@ -110,6 +111,8 @@ private:
     void dropEdit();
     // What every save and delete leaves behind: nothing pending, the rows read again.
     void afterWrite(qint64 key);
+    // Keeps what a save in the open transaction wrote into bound fields, to give it back to
+    // the boxes if the transaction is rolled back.
     void rememberWritten(qint64 key);
     void showBound();
     void collectBound();
@@ -127,7 +130,7 @@ private:
 
     std::vector<qint64> m_keys;
     int m_pos = 0;
-    // Reads the rows of m_keys from the table; declared after the connection it reads from.
+    // The rows of m_keys as read from the table; after the connection, so that it goes first.
     mutable RowBlockReader m_rows;
 
     EditState m_state = EditState::None;
