@@ -2,9 +2,7 @@
 #include "core/data/DbError.h"
 #include "core/data/RecordSource.h"
 #include "core/sql/SqlText.h"
-#include "tests/TestSupport.h"
-#include "widgets/BoundTextBox.h"
-#include "widgets/DbCommand.h"
+#include "tests/CoreSupport.h"
 
 #include <QFile>
 #include <QtTest>
@@ -21,32 +19,27 @@ QByteArray readAll(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// Types into a bound box as a user would: the document counts as modified.
-void typeInto(BoundTextBox& box, const QString& text)
+// Titles A, with the comments "old", and B; a box bound to the comments shows A and has text
+// typed into it.
+std::unique_ptr<RecordSource> typedComments(CoreEnv& env, FakeBox& box, const QString& typed)
 {
-    box.selectAll();
-    box.insertPlainText(text);
+    env.addTitle("A", "old");
+    env.addTitle("B");
+    auto s = env.source(Sql::kAllSoftware);
+    s->bind(&box, "Comments");
+    box.type(typed);
+    return s;
 }
 } // namespace
 
 class TestRecordSource : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<RecordSource> softwareSource(TestEnv& env,
-                                                 const QString& sql = Sql::kAllSoftware)
-    {
-        auto s = std::make_unique<RecordSource>("dataSoftware");
-        s->setConnectionString(ConnectionText(env.dbPath()));
-        s->setRecordSource(sql);
-        s->Refresh();
-        return s;
-    }
-
 private slots:
     void emptySetIsAtBothEnds()
     {
-        TestEnv env;
-        auto s = softwareSource(env);
+        CoreEnv env;
+        auto s = env.source(Sql::kAllSoftware);
         QVERIFY(s->isBOF() && s->isEOF());
         QCOMPARE(s->RecordCount(), 0);
         QVERIFY(!s->hasCurrentRow());
@@ -59,10 +52,10 @@ private slots:
 
     void movesWalkAndStopAtTheEnds()
     {
-        TestEnv env;
+        CoreEnv env;
         for (const char* t : {"A", "B", "C"})
             env.addTitle(t);
-        auto s = softwareSource(env);
+        auto s = env.source(Sql::kAllSoftware);
         QCOMPARE(s->RecordCount(), 3);
         QCOMPARE(titleAt(*s), "A");
         s->MoveLast();
@@ -80,12 +73,12 @@ private slots:
 
     void walkingPastBlockBoundariesInBothDirections()
     {
-        TestEnv env;
+        CoreEnv env;
         Transaction t(env.db());
         for (int i = 0; i < 1000; ++i)
             env.addTitle(QString::number(i));
         t.commit();
-        auto s = softwareSource(env);
+        auto s = env.source(Sql::kAllSoftware);
         QCOMPARE(s->RecordCount(), 1000);
         int n = 0;
         s->WalkToEnd([&] { QCOMPARE(titleAt(*s), QString::number(n++)); });
@@ -99,10 +92,10 @@ private slots:
 
     void addNewUpdateAndDelete()
     {
-        TestEnv env;
+        CoreEnv env;
         env.addTitle("A");
         const qint64 b = env.addTitle("B");
-        auto s = softwareSource(env);
+        auto s = env.source(Sql::kAllSoftware);
         s->AddNew();
         QVERIFY(s->hasCurrentRow());
         QVERIFY(s->Field("SoftwareID").isNull());
@@ -129,10 +122,10 @@ private slots:
 
     void editsAreSavedBeforeEveryMove()
     {
-        TestEnv env;
+        CoreEnv env;
         env.addTitle("A");
         env.addTitle("B");
-        auto s = softwareSource(env);
+        auto s = env.source(Sql::kAllSoftware);
         s->setField("SoftwareTitle", "A2");
         s->MoveNext();
         QCOMPARE(env.scalar("SELECT SoftwareTitle FROM Software WHERE SoftwareID = 1"), "A2");
@@ -144,12 +137,12 @@ private slots:
 
     void findSearchesForwardFromTheCurrentRow()
     {
-        TestEnv env;
+        CoreEnv env;
         env.addTitle("X");
         env.addTitle("O'Brien's Tool");
         env.addTitle("Y");
         env.addTitle("O'Brien's Tool");
-        auto s = softwareSource(env);
+        auto s = env.source(Sql::kAllSoftware);
         QVERIFY(s->Find(Sql::TitleCriterion("O'Brien's Tool")));
         QCOMPARE(s->currentKey(), 2);
         QVERIFY(s->Find(Sql::TitleCriterion("O'Brien's Tool"))); // the current row itself
@@ -165,53 +158,48 @@ private slots:
 
     void recordCountNeedsNoWalk()
     {
-        TestEnv env;
+        CoreEnv env;
         const qint64 id = env.addTitle("T");
         Transaction t(env.db());
         for (int i = 0; i < 500; ++i)
             env.addProblem(id, QString("p%1").arg(i), "s");
         t.commit();
-        RecordSource s("dataProblems");
-        s.setConnectionString(ConnectionText(env.dbPath()));
-        s.setRecordSource(Sql::ProblemsOf(id));
-        s.Refresh();
-        QCOMPARE(s.RecordCount(), 500);
-        QVERIFY(!s.isBOF());
-        QCOMPARE(s.Field("Problem").toString(), "p0");
+        auto s = env.source(Sql::ProblemsOf(id));
+        QCOMPARE(s->RecordCount(), 500);
+        QVERIFY(!s->isBOF());
+        QCOMPARE(s->Field("Problem").toString(), "p0");
     }
 
     void boundBoxesShowTheRowAndSaveTyping()
     {
-        TestEnv env;
+        CoreEnv env;
         env.addTitle("A", "first comments");
         env.addTitle("B");
-        auto s = softwareSource(env);
-        BoundTextBox box;
+        auto s = env.source(Sql::kAllSoftware);
+        FakeBox box;
         s->bind(&box, "Comments");
-        QCOMPARE(box.toPlainText(), "first comments");
-        QVERIFY(!box.isReadOnly());
-        typeInto(box, "typed");
+        QCOMPARE(box.text, "first comments");
+        QVERIFY(box.editable && !box.modified);
+        box.type("typed");
         s->MoveNext();
-        QCOMPARE(box.toPlainText(), ""); // B has no comments (null)
+        QCOMPARE(box.text, ""); // B has no comments (null)
+        QVERIFY(!box.modified);
         QCOMPARE(env.scalar("SELECT Comments FROM Software WHERE SoftwareID = 1"), "typed");
         s->MoveNext();
-        QVERIFY(box.isReadOnly()); // no current row, no typing
-        QCOMPARE(box.toPlainText(), "");
+        QVERIFY(!box.editable); // no current row, no typing
+        QCOMPARE(box.text, "");
     }
 
     void datesAreStoredAsDateValues()
     {
-        TestEnv env;
+        CoreEnv env;
         const qint64 id = env.addTitle("T");
-        RecordSource s("dataVersions");
-        s.setConnectionString(ConnectionText(env.dbPath()));
-        s.setRecordSource(Sql::VersionsOf(id));
-        s.Refresh();
-        s.AddNew();
-        s.setField("SoftwareID", id);
-        s.setField("ReleaseDate", QDate(2001, 3, 3));
-        s.setField("ReleaseNumber", "1.0");
-        s.Update();
+        auto s = env.source(Sql::VersionsOf(id));
+        s->AddNew();
+        s->setField("SoftwareID", id);
+        s->setField("ReleaseDate", QDate(2001, 3, 3));
+        s->setField("ReleaseNumber", "1.0");
+        s->Update();
         QCOMPARE(env.scalar("SELECT ReleaseDate FROM Versions"), "2001-03-03");
         QCOMPARE(env.scalar("SELECT typeof(ReleaseDate) FROM Versions"), "text");
         QCOMPARE(env.scalar("SELECT date(ReleaseDate, '+1 day') FROM Versions"), "2001-03-04");
@@ -219,7 +207,7 @@ private slots:
 
     void deletingATitleCascades()
     {
-        TestEnv env;
+        CoreEnv env;
         const qint64 keep = env.addTitle("Keep");
         const qint64 gone = env.addTitle("Gone");
         for (qint64 t : {keep, gone}) {
@@ -228,7 +216,7 @@ private slots:
             env.addFile(v, "f", "1", QDate(2000, 1, 1));
             env.addProblem(t, "p", "s");
         }
-        auto s = softwareSource(env);
+        auto s = env.source(Sql::kAllSoftware);
         QVERIFY(s->Find(Sql::TitleCriterion("Gone")));
         s->Delete();
         for (const char* table : {"Versions", "Problems"})
@@ -247,49 +235,40 @@ private slots:
 
     void orphanRowsAreRefused()
     {
-        TestEnv env;
+        CoreEnv env;
         QVERIFY_THROWS_EXCEPTION(DbError, env.addVersion(999, "1.0", QDate(2000, 1, 1)));
     }
 
     void aFailedCommandChangesNothingAndKeepsTyping()
     {
-        TestEnv env;
-        env.addTitle("A", "old");
-        env.addTitle("B");
-        auto s = softwareSource(env);
-        BoundTextBox box;
-        s->bind(&box, "Comments");
-        typeInto(box, "typed for A");
-        const bool ok = RunCommand(&env.db(), [&] {
+        CoreEnv env;
+        FakeBox box;
+        auto s = typedComments(env, box, "typed for A");
+        const QString failure = env.command([&] {
             s->MoveNext(); // saves A's comments inside the command
             throw DbError("disk I/O error");
         });
-        QVERIFY(!ok);
-        QCOMPARE(env.msgs.count(), 1);
-        QVERIFY(env.msgs.lastText().contains("disk I/O error"));
+        QVERIFY(failure.contains("disk I/O error"));
         QCOMPARE(env.scalar("SELECT Comments FROM Software WHERE SoftwareID = 1"), "old");
         // The typing whose save was undone comes back with its row and is saved later.
         s->MoveFirst();
-        QCOMPARE(box.toPlainText(), "typed for A");
+        QCOMPARE(box.text, "typed for A");
         s->MoveNext();
         QCOMPARE(env.scalar("SELECT Comments FROM Software WHERE SoftwareID = 1"), "typed for A");
     }
 
     void aRefusedSaveKeepsTheRowAndTheTyping()
     {
-        TestEnv env;
-        env.addTitle("A", "old");
-        env.addTitle("B");
-        auto s = softwareSource(env);
-        BoundTextBox box;
-        s->bind(&box, "Comments");
-        typeInto(box, "new text");
+        CoreEnv env;
+        FakeBox box;
+        auto s = typedComments(env, box, "new text");
         env.db().run("PRAGMA query_only = 1");
-        QVERIFY(!RunCommand(&env.db(), [&] { s->MoveNext(); }));
+        QVERIFY(!env.command([&] { s->MoveNext(); }).isEmpty());
         QCOMPARE(s->currentKey(), 1);
-        QCOMPARE(box.toPlainText(), "new text");
+        QCOMPARE(box.text, "new text");
+        QVERIFY(box.modified);
         env.db().run("PRAGMA query_only = 0");
-        QVERIFY(RunCommand(&env.db(), [&] { s->MoveNext(); }));
+        QVERIFY(env.command([&] { s->MoveNext(); }).isEmpty());
         QCOMPARE(env.scalar("SELECT Comments FROM Software WHERE SoftwareID = 1"), "new text");
     }
 
@@ -306,7 +285,7 @@ private slots:
     void foreignFilesAreRefusedAndLeftUntouched()
     {
         QFETCH(QByteArray, contents);
-        TestEnv env;
+        CoreEnv env;
         const QString path = env.folder() + "/foreign.mdb";
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -318,7 +297,7 @@ private slots:
 
     void otherSqliteFilesFoldersAndMissingFolders()
     {
-        TestEnv env;
+        CoreEnv env;
         const QString other = env.folder() + "/other.db";
         {
             auto c = Connection::open(env.folder() + "/scratch.db"); // ours, to get a handle

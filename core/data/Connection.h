@@ -7,16 +7,17 @@
 
 #include <memory>
 
-struct sqlite3;
+class Engine;
 
-// One open database file. The record sources that name the same file share it.
+// One open database. The record sources that name the same database share it; the engine
+// behind it is chosen by the database setting.
 class Connection : public QObject {
     Q_OBJECT
 public:
     ~Connection() override;
 
-    // Opens the file, creating it with the schema when no file exists at the path.
-    // Throws DbError with a sentence that says why the file cannot serve.
+    // Opens the database, creating it with the schema when it does not exist yet. Throws
+    // DbError with a sentence that says why the database cannot serve.
     static std::shared_ptr<Connection> open(const QString& path);
     // The open connection for the path, opened on first use.
     static std::shared_ptr<Connection> shared(const QString& path);
@@ -25,16 +26,12 @@ public:
     static void closeAll();
 
     const QString& path() const { return m_path; }
-    QSqlDatabase db() const { return QSqlDatabase::database(m_name, false); }
-
-    // The driver's own handle, for the reads that are too many to go through QSqlQuery.
-    sqlite3* handle() const;
+    QSqlDatabase db() const;
+    // What the record sources read and write through.
+    Engine& engine() const { return *m_engine; }
 
     // Runs one statement with its bound values; throws DbError on failure.
     QSqlQuery run(const QString& sql, const QVariantList& values = {});
-    // Runs a statement that changes the file: refused when the file may no longer be written
-    // or another program kept the write lock of this command.
-    QSqlQuery write(const QString& sql, const QVariantList& values = {});
 
     // One transaction per command; nested scopes join the outer one.
     void begin();
@@ -50,15 +47,12 @@ signals:
     void committed();
 
 private:
-    Connection(const QString& path, const QString& name);
+    Connection(const QString& path, std::unique_ptr<Engine> engine);
     QString m_path;
-    QString m_name;
-    sqlite3* m_handle = nullptr;
+    std::unique_ptr<Engine> m_engine;
     int m_depth = 0;
     bool m_failed = false;
     QString m_failureText;
-    // Why the open command could not take the write lock; empty when it holds it.
-    QString m_lockRefused;
 };
 
 // Begins a transaction scope; commits on commit(), rolls back when left without it.
@@ -82,10 +76,6 @@ private:
     Connection& m_c;
     bool m_done = false;
 };
-
-// A failure of the database in words a user can act on, followed by the database's own.
-class QSqlError;
-QString DescribeSqlError(const QSqlError& error);
 
 // The connection text of a record source for a database path, and the path back from it.
 QString ConnectionText(const QString& databasePath);

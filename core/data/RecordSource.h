@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/data/RowBlockReader.h"
+
 #include <QHash>
 #include <QObject>
 #include <QString>
@@ -12,10 +14,12 @@
 
 class BoundField;
 class Connection;
+class Engine;
 
 // A record source: one SQL text and the record set it yields. Only the keys of the rows are
 // held; the current row is read from the database in small blocks as the set is walked.
-// Every operation that fails in the database throws DbError and leaves the set as it was.
+// Every operation that fails in the database throws DbError and leaves the set as it was. It
+// reaches the database only through its connection's engine, so it works alike on any.
 class RecordSource : public QObject {
     Q_OBJECT
 public:
@@ -92,20 +96,30 @@ private:
     enum class EditState { None, Editing, Adding };
 
     void ensureConnection() const;
+    void ensureTable() const;
+    Engine& engine() const;
     void runKeys();
-    // ", [Field]" for each name as the table spells it; DbError for a field it does not have.
-    QString selectList(const QStringList& names);
+    void adoptKeys(std::vector<qint64> keys);
+    // The names as the table spells them; DbError for a field it does not have.
+    QStringList spelled(const QStringList& names) const;
+    void walkFieldsFrom(int from, const QStringList& names,
+                        const std::function<void(const QVariant*)>& row);
     void setPosition(int pos);
     // The values of the current row (one per column), or null when there is none.
     const QVariant* currentRow() const;
-    void loadBlock(int pos) const;
-    void forgetRows();
-    void adoptKeys(std::vector<qint64> keys);
+    // Back to the rows as saved: no set values, no row being added.
+    void dropEdit();
+    // What every save and delete leaves behind: nothing pending, the rows read again.
+    void afterWrite(qint64 key);
+    // Keeps what a save in the open transaction wrote into bound fields, to give it back to
+    // the boxes if the transaction is rolled back.
+    void rememberWritten(qint64 key);
     void showBound();
     void collectBound();
     void onRolledBack();
     void onCommitted();
-    QString keyedWhere() const;
+    // After a rollback: the row of key is current again, or the nearest when it is gone.
+    void standOn(qint64 key);
 
     QString m_name;
     QString m_connectionText;
@@ -116,13 +130,8 @@ private:
 
     std::vector<qint64> m_keys;
     int m_pos = 0;
-
-    // The rows read last: m_blockRows rows of one value per column each, from the row at
-    // m_blockStart. A row that was no longer in the table is marked absent.
-    mutable int m_blockStart = -1;
-    mutable int m_blockRows = 0;
-    mutable std::vector<QVariant> m_block;
-    mutable std::vector<char> m_blockPresent;
+    // The rows of m_keys as read from the table; after the connection, so that it goes first.
+    mutable RowBlockReader m_rows;
 
     EditState m_state = EditState::None;
     QHash<QString, QVariant> m_pending;   // field name in lower case -> value
@@ -139,9 +148,4 @@ private:
     };
     std::vector<Binding> m_bindings;
     bool m_walking = false;
-
-    // Reads rows by key; prepared once per table and connection. Declared last so that
-    // it is finalized before the connection it belongs to can close.
-    struct RowReader;
-    mutable std::unique_ptr<RowReader> m_reader;
 };

@@ -18,6 +18,11 @@ QString Quoted(const QString& text)
     return out;
 }
 
+QString Bracketed(const QString& name)
+{
+    return QLatin1Char('[') + name + QLatin1Char(']');
+}
+
 QString SoftwareByTitle(const QString& title)
 {
     return QStringLiteral("SELECT * FROM [Software] WHERE [SoftwareTitle] = ") + Quoted(title);

@@ -9,6 +9,9 @@ namespace Sql {
 inline const QString kAllSoftware = QStringLiteral("SELECT * FROM [Software]");
 
 QString Quoted(const QString& text);
+// A table or field name between brackets, as the texts write names that are also key words
+// (File, Date).
+QString Bracketed(const QString& name);
 
 QString SoftwareByTitle(const QString& title);
 QString VersionsOf(qint64 softwareId);

@@ -1,7 +1,7 @@
-#include "core/data/Schema.h"
+#include "core/engine/sqlite/SqliteSchema.h"
 
-#include "core/data/Connection.h"
-#include "core/data/DbError.h"
+#include "core/engine/DbError.h"
+#include "core/engine/sqlite/SqliteError.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>

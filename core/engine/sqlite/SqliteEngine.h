@@ -1,0 +1,71 @@
+#pragma once
+
+#include "core/engine/Engine.h"
+#include "core/engine/sqlite/SqliteStatement.h"
+
+#include <memory>
+#include <unordered_map>
+
+struct sqlite3;
+
+// One open Vantor database file. Rows are read through SQLite's own interface, because sets
+// run to a hundred thousand rows; writes and one-off statements go through Qt SQL.
+class SqliteEngine final : public Engine {
+public:
+    // Opens the file, creating it with the schema when no file exists at the path. Throws
+    // DbError with a sentence that says why the file cannot serve.
+    static std::unique_ptr<SqliteEngine> open(const QString& path);
+    ~SqliteEngine() override;
+
+    const std::vector<QString>& columns(const QString& table) override;
+    void readRows(const QString& table, const qint64* keys, int count, QVariant* values,
+                  char* present) override;
+    std::vector<qint64> keys(const QString& table, const QString& where) override;
+    std::vector<qint64> scanFields(const QString& table, const QString& where,
+                                   const QStringList& fields, const FieldsSink& row) override;
+    void readFields(const QString& table, const QStringList& fields, const qint64* keys, int count,
+                    const KeyedFieldsSink& row) override;
+    std::vector<qint64> keysWhereEqual(const QString& table, const QString& field,
+                                       const QVariant& value) override;
+
+    qint64 insert(const QString& table, const QStringList& fields,
+                  const QVariantList& values) override;
+    void update(const QString& table, qint64 key, const QStringList& fields,
+                const QVariantList& values) override;
+    void remove(const QString& table, qint64 key) override;
+
+    void begin() override;
+    void commit() override;
+    void rollback() override;
+
+    QSqlQuery run(const QString& sql, const QVariantList& values) override;
+    QSqlDatabase db() const override;
+
+private:
+    SqliteEngine(const QString& path, const QString& name);
+    void connect();
+    void prepareFile(bool exists);
+    // Refuses a file that is not a Vantor database, or is damaged.
+    void checkFile();
+    void createSchema();
+    // Runs a statement that changes the file: refused when the file may no longer be written
+    // or another program kept the write lock of this command.
+    QSqlQuery write(const QString& sql, const QVariantList& values);
+    void checkWritable() const;
+
+    // The statements that read whole rows of one table by key, prepared once per table.
+    struct TableReader {
+        TableReader(sqlite3* db, const QString& table);
+        Statement one;   // a single key
+        Statement range; // the keys between two bounds
+        std::vector<QString> columns;
+    };
+    TableReader& reader(const QString& table);
+
+    QString m_path;
+    QString m_name;
+    sqlite3* m_handle = nullptr;
+    // Why the open command could not take the write lock; empty when it holds it.
+    QString m_lockRefused;
+    std::unordered_map<QString, std::unique_ptr<TableReader>> m_readers;
+};
