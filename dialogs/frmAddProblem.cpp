@@ -7,6 +7,7 @@
 #include "widgets/BoundTextBox.h"
 #include "widgets/DbCommand.h"
 #include "widgets/MsgBox.h"
+#include "widgets/TextBox.h"
 #include "widgets/WindowHelpers.h"
 
 #include <QLabel>
@@ -21,17 +22,13 @@ QFont boxFont()
     return font;
 }
 
-// Enter must reach the box as a line break and Tab must leave it, as in the main window.
+// The boxes of the main window: Enter reaches the box as a line break, Tab leaves it, and a
+// pasted run of a million characters does not freeze the dialog.
 QPlainTextEdit* makeTextBox(QWidget* parent, const char* name, int left, int top)
 {
-    auto* box = new QPlainTextEdit(parent);
+    auto* box = new TextBox(parent);
     box->setObjectName(QLatin1String(name));
     box->setFont(boxFont());
-    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    box->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    box->setTabChangesFocus(true);
     SetGeometryTwips(box, left, top, 4485, 3870);
     return box;
 }

@@ -153,7 +153,6 @@ void Report::PrintBodyLine(PrintSurface& s, const QString& text)
 
 void Report::PrintBox(PrintSurface& s, QPlainTextEdit* box, bool whole)
 {
-    const int count = GetTextLineCount(box);
-    for (int i = 0; i < count; ++i)
-        PrintBodyLine(s, whole ? GetWholeTextLine(i, box) : GetTextLine(i, box));
+    for (const QString& line : GetTextLines(box))
+        PrintBodyLine(s, whole ? line : line.left(kMaxTextLineLength));
 }

@@ -7,7 +7,10 @@
 #include "dialogs/frmAddProblem.h"
 #include "mainwindow/frmVantor.h"
 #include "widgets/BoundTextBox.h"
+#include "widgets/TextBoxLines.h"
 
+#include <QClipboard>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -81,6 +84,49 @@ void typeInto(QPlainTextEdit* box, const QString& text)
     box->setFocus();
     box->moveCursor(QTextCursor::End);
     QTest::keyClicks(box, text);
+}
+
+// Whether the paragraph of text that starts at from has no word of 10,000 characters: such a
+// paragraph wraps at words.
+bool wrapsAtWords(const QString& text, qsizetype from)
+{
+    qsizetype word = 0;
+    for (qsizetype i = from; i < text.size() && text[i] != u'\n'; ++i) {
+        word = text[i] == u' ' ? 0 : word + 1;
+        if (word > 10000)
+            return false;
+    }
+    return true;
+}
+
+// What is wrong with the box's display lines as the reports print them, or nothing. They
+// must give back text in order, each must fit the box (blanks may hang past its edge, as on
+// screen), and in a paragraph that wraps at words a line ends between words unless a word
+// is longer than a line.
+QString displayLineFault(QPlainTextEdit* box, const QString& text)
+{
+    const QStringList lines = GetTextLines(box);
+    const QFontMetricsF metrics(box->document()->defaultFont());
+    const qreal room = box->viewport()->width() - 2 * box->document()->documentMargin();
+    qsizetype at = 0;
+    bool atWords = wrapsAtWords(text, 0);
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString& line = lines[i];
+        const QString where = QStringLiteral("line %1 ").arg(i);
+        if (QStringView(text).mid(at, line.size()) != line)
+            return where + QStringLiteral("is not the text at its place");
+        at += line.size();
+        qsizetype ink = line.size();
+        while (ink > 0 && line[ink - 1] == u' ')
+            --ink;
+        if (metrics.horizontalAdvance(line.left(ink)) > room)
+            return where + QStringLiteral("is wider than the box");
+        if (at < text.size() && text[at] == u'\n')
+            atWords = wrapsAtWords(text, ++at);
+        else if (atWords && at < text.size() && ink == line.size() && line.contains(u' '))
+            return where + QStringLiteral("breaks a word: ") + line;
+    }
+    return at == text.size() ? QString() : QStringLiteral("the lines leave text out");
 }
 } // namespace
 
@@ -531,6 +577,45 @@ private slots:
         QCOMPARE(f.env.msgs.lastText(), kNoRecord);
         QCOMPARE(f.env.msgs.count(), 1);
         QCOMPARE(f.env.count("Problems"), 1);
+    }
+
+    void longTextsComeBackExactly()
+    {
+        // A pasted blob of a million characters with nowhere to break a line, and paragraphs
+        // of words around one too long to wrap at words: they still wrap at words.
+        QString blob;
+        while (blob.size() < 1000000)
+            blob += QStringLiteral("QmFzZTY0IGJsb2I9\u00C4\u00D6\u00DC");
+        blob.truncate(1000000);
+        QString prose;
+        for (int i = 0; prose.size() < 3000; ++i)
+            prose += QStringLiteral("word%1 of plain prose, ").arg(i);
+        const QString mixed = prose + "\n" + blob.left(40000) + " " + prose + "\n\n" + prose;
+        // Prose keeps wrapping at words beside a run of a few thousand characters.
+        const QString ordinary = prose + blob.left(3000) + " " + prose;
+
+        Fixture f({ordinary});
+        auto& w = *f.w;
+        QCOMPARE(displayLineFault(w.txtProblem, ordinary), QString());
+        for (const QString& typed : {blob, mixed}) {
+            runDialog(w.cmdAddProblem, typed, "fix");
+            QVERIFY(f.env.scalar("SELECT CAST(Problem AS BLOB) FROM Problems ORDER BY rowid DESC")
+                        .toByteArray() == typed.toUtf8());
+            QVERIFY(w.txtProblem->boundText() == typed);
+        }
+        QCOMPARE(displayLineFault(w.txtProblem, mixed), QString());
+        w.cmdFirst->click();
+        QCOMPARE(displayLineFault(w.txtProblem, ordinary), QString());
+
+        // Pasted at the end of the problem shown, saved by the next move.
+        QGuiApplication::clipboard()->setText(blob);
+        w.txtProblem->moveCursor(QTextCursor::End);
+        w.txtProblem->paste();
+        QVERIFY(w.txtProblem->boundText() == ordinary + blob);
+        w.cmdNext->click();
+        QVERIFY(f.env.scalar("SELECT CAST(Problem AS BLOB) FROM Problems ORDER BY rowid")
+                    .toByteArray() == (ordinary + blob).toUtf8());
+        QCOMPARE(f.env.msgs.count(), 0);
     }
 
     void typedTextReachesTheDatabase()

@@ -2,14 +2,7 @@
 
 #include <QTextDocument>
 
-BoundTextBox::BoundTextBox(QWidget* parent) : QPlainTextEdit(parent)
-{
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    setTabChangesFocus(true);
-}
+BoundTextBox::BoundTextBox(QWidget* parent) : TextBox(parent) {}
 
 void BoundTextBox::showValue(const QString& text, bool modified)
 {

@@ -1,12 +1,10 @@
 #pragma once
 
 #include "core/data/BoundField.h"
+#include "widgets/TextBox.h"
 
-#include <QPlainTextEdit>
-
-// A multi-line box bound to a field: wraps at its width, vertical scroll bar always shown so
-// that the wrap width never changes.
-class BoundTextBox : public QPlainTextEdit, public BoundField {
+// A multi-line box bound to a field of a record source.
+class BoundTextBox : public TextBox, public BoundField {
     Q_OBJECT
 public:
     explicit BoundTextBox(QWidget* parent = nullptr);

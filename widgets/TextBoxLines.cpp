@@ -36,6 +36,15 @@ int linesOf(QPlainTextEdit* box, const QTextBlock& block)
     const QTextLayout* layout = blockLayout(box, block);
     return layout && layout->lineCount() > 0 ? layout->lineCount() : 1;
 }
+
+// Display line i of a block whose text is text; a block the box has not laid out is one line.
+QString lineOf(const QTextLayout* layout, const QString& text, int i)
+{
+    if (!layout || layout->lineCount() == 0)
+        return text;
+    const QTextLine l = layout->lineAt(i);
+    return text.mid(l.textStart(), l.textLength());
+}
 } // namespace
 
 int GetTextLineCount(QPlainTextEdit* box)
@@ -58,13 +67,22 @@ QString GetWholeTextLine(int line, QPlainTextEdit* box)
             line -= n;
             continue;
         }
-        const QTextLayout* layout = b.layout();
-        if (!layout || layout->lineCount() == 0)
-            return b.text();
-        const QTextLine l = layout->lineAt(line);
-        return b.text().mid(l.textStart(), l.textLength());
+        return lineOf(b.layout(), b.text(), line);
     }
     return {};
+}
+
+QStringList GetTextLines(QPlainTextEdit* box)
+{
+    layOutAtOwnWidth(box);
+    QStringList lines;
+    for (QTextBlock b = box->document()->begin(); b.isValid(); b = b.next()) {
+        const int n = linesOf(box, b);
+        const QString text = b.text();
+        for (int i = 0; i < n; ++i)
+            lines << lineOf(b.layout(), text, i);
+    }
+    return lines;
 }
 
 QString GetTextLine(int line, QPlainTextEdit* box)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QPlainTextEdit;
 
@@ -16,3 +17,6 @@ int GetTextLineCount(QPlainTextEdit* box);
 QString GetTextLine(int line, QPlainTextEdit* box);
 // The same line, whole.
 QString GetWholeTextLine(int line, QPlainTextEdit* box);
+// Every display line, whole, in one pass: GetWholeTextLine for each line number reads the
+// paragraph again for each line, which a paragraph of a million characters cannot afford.
+QStringList GetTextLines(QPlainTextEdit* box);
