@@ -50,6 +50,7 @@ private slots:
         QVERIFY(w);
         QVERIFY(w->isVisible());
         QVERIFY(!QGuiApplication::overrideCursor());
+        QCOMPARE(w->windowIcon().availableSizes(), QList<QSize>{QSize(32, 32)});
         QCOMPARE(IniFilePath, settingsFolder + "/VANTOR.INI");
         QFile ini(IniFilePath);
         QVERIFY(ini.open(QIODevice::ReadOnly));
