@@ -14,6 +14,8 @@ int main(int argc, char** argv)
         return PrintCommandLineAnswer(commandLine);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantor"));
+    // Lets the desktop match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.korvel.vantor"));
     SetDatabaseOverride(commandLine.databasePath);
     auto window = Main();
     const int status = window ? QApplication::exec() : 1;
