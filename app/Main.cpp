@@ -20,8 +20,11 @@ std::unique_ptr<frmVantor> Main()
     splash->lblProgress->setText(QStringLiteral("Opening Database..."));
     PaintNow(splash.get());
 
-    IniFilePath = ProgramFolder() + QStringLiteral("/VANTOR.INI");
-    if (!QFileInfo(IniFilePath).isFile())
+    const DataLocation where = CurrentDataLocation();
+    CreateDataFolders(where);
+    IniFilePath = where.settingsFile();
+    // A database named on the command line leaves the settings file as it is.
+    if (!HasDatabaseOverride() && !QFileInfo(IniFilePath).isFile())
         WriteDefaultSettings();
     // Paths keep their letter case: on this file system case names another file.
     DatabasePath = ReadIniSetting(QStringLiteral("Preferences"), QStringLiteral("Database"),

@@ -1,4 +1,6 @@
 #include "app/Main.h"
+#include "app/CommandLine.h"
+#include "core/settings/Settings.h"
 #include "mainwindow/frmVantor.h"
 
 #include <QApplication>
@@ -6,15 +8,17 @@
 
 int main(int argc, char** argv)
 {
-    // The pictures are compiled into the start-up library; nothing else would keep them from
-    // being dropped when the program is linked.
-    Q_INIT_RESOURCE(resources);
+    // Before QApplication, which needs a display that --help and --version do without.
+    const CommandLine commandLine = ParseCommandLine(argc, argv);
+    if (!commandLine.run)
+        return PrintCommandLineAnswer(commandLine);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantor"));
+    // Lets the desktop match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.korvel.vantor"));
     // Windows without an icon of their own, such as a message box at start-up, show this one.
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/vantor.png")));
+    SetDatabaseOverride(commandLine.databasePath);
     auto window = Main();
-    if (!window)
-        return 1;
-    return QApplication::exec();
+    return window ? QApplication::exec() : 1;
 }

@@ -1,6 +1,8 @@
 #include "dialogs/frmPreferences.h"
 
+#include "core/data/Connection.h"
 #include "core/settings/Settings.h"
+#include "mainwindow/frmVantor.h"
 #include "widgets/MsgBox.h"
 #include "widgets/WindowHelpers.h"
 
@@ -20,6 +22,12 @@ QString& lastChosenFile()
 {
     static QString file;
     return file;
+}
+// The folder of the database the program works on: where another one is most likely kept.
+QString currentDatabaseFolder(const frmVantor* main)
+{
+    const Connection* open = main ? main->connection() : nullptr;
+    return QFileInfo(open ? open->path() : ConfiguredDatabasePath()).absolutePath();
 }
 } // namespace
 
@@ -58,7 +66,7 @@ void frmPreferences::Form_Load()
 
 void frmPreferences::cmdBrowse_Click()
 {
-    QFileDialog dlg(this, QStringLiteral("Open"), ProgramFolder(),
+    QFileDialog dlg(this, QStringLiteral("Open"), currentDatabaseFolder(main()),
                     QStringLiteral("Vantor Database (vantor.mdb)"));
     // Our own dialog, so the filter lists the file in any letter case on every desktop.
     dlg.setOption(QFileDialog::DontUseNativeDialog);

@@ -69,6 +69,7 @@ TestEnv::~TestEnv()
 {
     Connection::closeAll();
     SetProgramFolder(QString());
+    SetDatabaseOverride(QString());
 }
 
 QString TestEnv::dbPath() const

@@ -40,7 +40,7 @@ wait_for() {
 }
 
 # A display of its own, as other test runs may share the machine.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3>"$work/display" \
+Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp -noreset 3>"$work/display" \
     2>"$work/xvfb.log" &
 pids+=($!)
 display_known() { [ -s "$work/display" ]; }

@@ -26,19 +26,38 @@ QList<QToolButton*> nineDetailCommands(frmVantor& w)
 class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
+    void firstStartCreatesSettingsAndDatabase_data()
+    {
+        QTest::addColumn<bool>("installed");
+        QTest::newRow("in a folder of its own") << false;
+        QTest::newRow("installed") << true;
+    }
     void firstStartCreatesSettingsAndDatabase()
     {
+        QFETCH(bool, installed);
         TestEnv env;
-        QVERIFY(!QFile::exists(IniFilePath));
+        QString settingsFolder = env.folder(), dataFolder = env.folder();
+        if (installed) {
+            SetProgramFolder(QStringLiteral("/usr/bin"));
+            qputenv("XDG_CONFIG_HOME", (env.folder() + "/config").toUtf8());
+            qputenv("XDG_DATA_HOME", (env.folder() + "/data").toUtf8());
+            settingsFolder = env.folder() + "/config/vantor";
+            dataFolder = env.folder() + "/data/vantor";
+        }
         auto w = Main();
+        qunsetenv("XDG_CONFIG_HOME");
+        qunsetenv("XDG_DATA_HOME");
         QVERIFY(w);
         QVERIFY(w->isVisible());
         QVERIFY(!QGuiApplication::overrideCursor());
+        QCOMPARE(w->windowIcon().availableSizes(), QList<QSize>{QSize(32, 32)});
+        QCOMPARE(IniFilePath, settingsFolder + "/VANTOR.INI");
         QFile ini(IniFilePath);
         QVERIFY(ini.open(QIODevice::ReadOnly));
         QCOMPARE(ini.readAll(),
-                 QByteArray("[Preferences]\nDatabase=" + env.folder().toUtf8() + "/vantor.mdb\n"));
-        QVERIFY(QFile::exists(env.folder() + "/vantor.mdb"));
+                 QByteArray("[Preferences]\nDatabase=" + dataFolder.toUtf8() + "/vantor.mdb\n"));
+        QVERIFY(QFile::exists(dataFolder + "/vantor.mdb"));
+        QCOMPARE(QFile::exists(env.folder() + "/VANTOR.INI"), !installed);
         QCOMPARE(env.scalar("PRAGMA user_version"), 1);
         QCOMPARE(w->cboSoftware->count(), 0);
         for (QToolButton* b : nineDetailCommands(*w))

@@ -268,6 +268,29 @@ private slots:
         QCOMPARE(env.msgs.count(), 0);
     }
 
+    void databaseOnTheCommandLineIsForOneRun()
+    {
+        TestEnv env;
+        QVERIFY(QDir(env.folder()).mkdir("Other"));
+        const QString other = env.folder() + "/Other/one run.mdb";
+        SetDatabaseOverride(other);
+        auto w = Main();
+        QVERIFY(w);
+        QCOMPARE(w->connection()->path(), other);
+        QVERIFY(!QFile::exists(IniFilePath));
+        WithOptions(*w, [&](frmPreferences* dlg) {
+            // The dialog shows and writes the settings file's value; browsing starts beside the
+            // database that is open.
+            QCOMPARE(dlg->txtDatabase->text(), env.folder() + "/vantor.mdb");
+            WithFileDialog(dlg, [&](QFileDialog* fd) {
+                QCOMPARE(QDir(fd->directory()).absolutePath(), env.folder() + "/Other");
+                fd->reject();
+            });
+            dlg->cmdOK->click();
+        });
+        QCOMPARE(storedPath(), env.folder() + "/vantor.mdb");
+    }
+
     void browsePicksAFileNamedLikeTheDatabase()
     {
         TestEnv env;

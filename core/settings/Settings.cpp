@@ -14,6 +14,11 @@ QString& programFolderOverride()
     static QString folder;
     return folder;
 }
+QString& databaseOverride()
+{
+    static QString path;
+    return path;
+}
 const char kSection[] = "Preferences";
 const char kKey[] = "Database";
 } // namespace
@@ -30,9 +35,24 @@ void SetProgramFolder(const QString& folder)
     programFolderOverride() = folder;
 }
 
+DataLocation CurrentDataLocation()
+{
+    return LocateData(ProgramFolder(), UserFolders::fromEnvironment());
+}
+
 QString DefaultDatabasePath()
 {
-    return ProgramFolder() + "/vantor.mdb";
+    return CurrentDataLocation().defaultDatabase();
+}
+
+void SetDatabaseOverride(const QString& path)
+{
+    databaseOverride() = path;
+}
+
+bool HasDatabaseOverride()
+{
+    return !databaseOverride().isEmpty();
 }
 
 QString ReadIniSetting(const QString& section, const QString& key, const QString& fallback)
@@ -52,5 +72,7 @@ void WriteDefaultSettings()
 
 QString ConfiguredDatabasePath()
 {
+    if (HasDatabaseOverride())
+        return databaseOverride();
     return ReadIniSetting(kSection, kKey, DatabasePath);
 }

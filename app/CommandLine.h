@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the command line asks for. It is read before any window exists, so that --help and
+// --version answer without a display.
+struct CommandLine {
+    bool run = true; // false: print the answer and end with exitCode, no window
+    int exitCode = 0;
+    QString output;       // for standard output: the help or the version
+    QString error;        // for standard error: why the command line was refused
+    QString databasePath; // absolute; empty for the database of the settings file
+};
+
+// arguments[0] is the program as it was started.
+CommandLine ParseCommandLine(const QStringList& arguments);
+CommandLine ParseCommandLine(int argc, char** argv);
+
+// Prints the answer of a command line that does not run the program; returns its exit status.
+int PrintCommandLineAnswer(const CommandLine& commandLine);

@@ -1,0 +1,78 @@
+#include "core/settings/DataLocation.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace {
+
+// The folder an XDG variable names, or its default under the home folder.
+QString xdgFolder(const QString& value, const QString& home, const char* underHome)
+{
+    if (QDir::isAbsolutePath(value))
+        return QDir::cleanPath(value);
+    return QDir::cleanPath(home + QLatin1Char('/') + QLatin1String(underHome));
+}
+
+// Creates the folder and its missing parents with the owner's rights only, so that another
+// user cannot read the settings or the database of this one.
+bool makeFolder(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.exists())
+        return info.isDir();
+    const QString parent = info.absolutePath();
+    if (parent != path && !makeFolder(parent))
+        return false;
+    return QDir().mkdir(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) ||
+           QFileInfo(path).isDir();
+}
+
+} // namespace
+
+UserFolders UserFolders::fromEnvironment()
+{
+    UserFolders user;
+    user.home = qEnvironmentVariable("HOME");
+    if (user.home.isEmpty()) {
+        // A service started without HOME still has a home folder in the password database.
+        if (const passwd* pw = getpwuid(getuid()))
+            user.home = QFile::decodeName(pw->pw_dir);
+    }
+    user.configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
+    user.dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    return user;
+}
+
+bool IsSystemFolder(const QString& folder)
+{
+    // /bin may be a link to /usr/bin: judge the folder the path really names.
+    QString path = QFileInfo(folder).canonicalFilePath();
+    if (path.isEmpty())
+        path = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    if (path == QLatin1String("/"))
+        return true;
+    const QString top = path.section(QLatin1Char('/'), 1, 1);
+    static const QStringList owned = {"usr", "bin", "sbin", "opt", "etc", "snap", "boot"};
+    return owned.contains(top) || top.startsWith(QLatin1String("lib"));
+}
+
+DataLocation LocateData(const QString& programFolder, const UserFolders& user)
+{
+    const bool ownSettings = QFileInfo::exists(programFolder + QStringLiteral("/VANTOR.INI"));
+    if (ownSettings || (QFileInfo(programFolder).isWritable() && !IsSystemFolder(programFolder)))
+        return {true, programFolder, programFolder};
+    return {false, xdgFolder(user.configHome, user.home, ".config") + QStringLiteral("/vantor"),
+            xdgFolder(user.dataHome, user.home, ".local/share") + QStringLiteral("/vantor")};
+}
+
+bool CreateDataFolders(const DataLocation& where)
+{
+    if (where.portable)
+        return true;
+    const bool settings = makeFolder(where.settingsFolder);
+    const bool data = makeFolder(where.dataFolder);
+    return settings && data;
+}
