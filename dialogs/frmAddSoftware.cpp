@@ -1,6 +1,5 @@
 #include "dialogs/frmAddSoftware.h"
 
-#include "core/data/Connection.h"
 #include "core/data/DbError.h"
 #include "core/data/RecordSource.h"
 #include "core/settings/Settings.h"
@@ -54,18 +53,17 @@ bool frmAddSoftware::Form_Load()
 
 bool frmAddSoftware::isDuplicate(const QString& title) const
 {
-    // Read apart from dataSoftware, so that a refused title leaves the shown title's row, and
-    // the comments bound to it, where they are.
-    QSqlQuery q = main()->connection()->run(
-        QStringLiteral("SELECT [SoftwareID], [SoftwareTitle] FROM [Software] ORDER BY rowid"));
+    // Read through a record source of its own on the same connection, so that a refused title
+    // leaves the shown title's row, and the comments bound to it, where they are.
+    RecordSource others(QStringLiteral("dataOtherTitles"));
+    others.setConnectionString(main()->dataSoftware->connectionString());
+    others.setRecordSource(Sql::kAllSoftware);
     const QString wanted = title.toUpper();
-    while (q.next()) {
-        if (q.value(0).toLongLong() == m_editedId)
-            continue;
-        if (q.value(1).toString().toUpper() == wanted)
-            return true;
-    }
-    return false;
+    bool found = false;
+    others.RefreshFields({kIdField, kTitleField}, [&](const QVariant* v) {
+        found = found || (v[0].toLongLong() != m_editedId && v[1].toString().toUpper() == wanted);
+    });
+    return found;
 }
 
 void frmAddSoftware::cmdOK_Click()
