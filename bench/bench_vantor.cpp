@@ -8,6 +8,7 @@
 #include "reports/PrinterSurface.h"
 #include "reports/Report.h"
 #include "tests/RecordingSurface.h"
+#include "tests/WindowDriver.h"
 #include "widgets/BoundTextBox.h"
 #include "widgets/MsgBox.h"
 
@@ -85,7 +86,7 @@ template <typename F> Times Measure(F&& work)
 
 QString g_dbPath;
 std::unique_ptr<QTemporaryDir> g_folder;
-std::unique_ptr<frmVantor> g_window;
+std::unique_ptr<MainWindow> g_window;
 sqlite3* g_raw = nullptr;
 // The baseline's own writable handle for adding a problem.
 sqlite3* g_rw = nullptr;
@@ -208,45 +209,21 @@ sqlite3_int64 SqlSoftwareId(const std::string& title)
 // ---------------------------------------------------------------------------------------
 // The window.
 
-// Answers the next modal dialog from inside its own event loop, as the user would. The timer
-// cannot fire before the command opens the dialog (nothing runs the event loop until then), so
-// no time is spent waiting; a command that opens no dialog leaves it unanswered and stopped.
-class ModalAnswer {
-public:
-    explicit ModalAnswer(std::function<void(QWidget*)> action)
-    {
-        m_timer.setInterval(0);
-        QObject::connect(&m_timer, &QTimer::timeout, [this, action] {
-            if (QWidget* modal = QApplication::activeModalWidget()) {
-                m_timer.stop();
-                m_answered = true;
-                action(modal);
-            }
-        });
-        m_timer.start();
-    }
-    bool answered() const { return m_answered; }
-
-private:
-    QTimer m_timer;
-    bool m_answered = false;
-};
-
-// Types into the problem dialog's boxes and presses its OK.
+// Types into the problem dialog's boxes and presses its OK. The dialog is answered from inside
+// its own event loop, which nothing runs before the command opens the dialog, so no time is
+// spent waiting.
 bool AnswerProblemDialog(QToolButton* command, const QString& problem, const QString& solution)
 {
-    ModalAnswer answer([&](QWidget* dialog) {
-        dialog->findChild<QPlainTextEdit*>(QStringLiteral("txtProblem"))->setPlainText(problem);
-        dialog->findChild<QPlainTextEdit*>(QStringLiteral("txtSolution"))->setPlainText(solution);
-        dialog->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
-    });
-    command->click();
-    return answer.answered();
+    return bool(WorkDialog(command, [&](QDialog* dialog) {
+        child<QPlainTextEdit>(dialog, "txtProblem")->setPlainText(problem);
+        child<QPlainTextEdit>(dialog, "txtSolution")->setPlainText(solution);
+        Click(dialog, "cmdOK");
+    }));
 }
 
 // The four moves: the buttons of the problems tab.
 enum class Move { First, Previous, Next, Last };
-void DoMove(frmVantor& w, Move m)
+void DoMove(MainWindow& w, Move m)
 {
     switch (m) {
     case Move::First:
@@ -265,7 +242,7 @@ void DoMove(frmVantor& w, Move m)
 }
 
 // Find, "*driver*" typed into the dialog's problem box, OK.
-bool DoSearch(frmVantor& w, const QString& pattern)
+bool DoSearch(MainWindow& w, const QString& pattern)
 {
     return AnswerProblemDialog(w.cmdFind, pattern, QString());
 }
@@ -278,7 +255,7 @@ const QString kAddedSolution = QStringLiteral("Install the driver again and star
                                               "spooler before the program.");
 
 // Add, both boxes typed, OK: the dialog saves the problem and the set is read again.
-bool DoAddProblem(frmVantor& w)
+bool DoAddProblem(MainWindow& w)
 {
     return AnswerProblemDialog(w.cmdAddProblem, kAddedProblem, kAddedSolution);
 }
@@ -323,7 +300,7 @@ void DeleteAddedProblems()
 
 // The all-problems report of the window's set, from its menu entry, to the surface the print
 // dialog hook gives.
-void DoAllProblemsReport(frmVantor& w, const std::function<std::shared_ptr<PrintSurface>()>& to)
+void DoAllProblemsReport(MainWindow& w, const std::function<std::shared_ptr<PrintSurface>()>& to)
 {
     Report::SetPrintDialogHook([&](QWidget*) { return to(); });
     w.mnuPrintAllProblemSolution->trigger();
@@ -351,24 +328,30 @@ size_t SqlAllProblems(const std::string& title)
     return n;
 }
 
-frmVantor& Window()
+// The main window, loaded and shown once for the whole run.
+std::unique_ptr<MainWindow> OpenWindow()
 {
-    if (!g_window) {
-        g_window = std::make_unique<frmVantor>();
-        g_window->Form_Load();
-        g_window->show();
-    }
+    auto form = std::make_unique<frmVantor>();
+    form->Form_Load();
+    form->show();
+    return std::make_unique<MainWindow>(std::move(form));
+}
+
+MainWindow& Window()
+{
+    if (!g_window)
+        g_window = OpenWindow();
     return *g_window;
 }
 
-bool SelectTitle(frmVantor& w, const char* title)
+bool SelectTitle(MainWindow& w, const char* title)
 {
     const int index = w.cboSoftware->findText(QString::fromUtf8(title),
                                               Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (index < 0)
         return false;
     if (w.cboSoftware->currentIndex() == index)
-        w.cboSoftware_Click();
+        w.form->cboSoftware_Click();
     else
         w.cboSoftware->setCurrentIndex(index);
     return w.cboSoftware->currentText() == QString::fromUtf8(title);
@@ -437,7 +420,7 @@ void BM_FormLoad(benchmark::State& state)
     for (auto _ : state) {
         auto w = std::make_unique<frmVantor>();
         const Times tw = Measure([&] { w->Form_Load(); });
-        benchmark::DoNotOptimize(w->cboSoftware->count());
+        benchmark::DoNotOptimize(child<QComboBox>(w.get(), "cboSoftware")->count());
         const Times ts = Measure([&] { benchmark::DoNotOptimize(SqlTitles()); });
         p.add(state, tw, ts);
     }
@@ -446,7 +429,7 @@ void BM_FormLoad(benchmark::State& state)
 
 void BM_SelectTitle(benchmark::State& state)
 {
-    frmVantor& w = Window();
+    MainWindow& w = Window();
     const char* title = GrowthTitle(int(state.range(0)));
     if (!SelectTitle(w, title)) {
         state.SkipWithError("title not in the list");
@@ -454,7 +437,7 @@ void BM_SelectTitle(benchmark::State& state)
     }
     Pair p;
     for (auto _ : state) {
-        const Times tw = Measure([&] { w.cboSoftware_Click(); });
+        const Times tw = Measure([&] { w.form->cboSoftware_Click(); });
         const Times ts = Measure([&] { benchmark::DoNotOptimize(SqlSelectTitle(title)); });
         p.add(state, tw, ts);
     }
@@ -464,7 +447,7 @@ void BM_SelectTitle(benchmark::State& state)
 
 void BM_SelectVersion(benchmark::State& state)
 {
-    frmVantor& w = Window();
+    MainWindow& w = Window();
     if (!SelectTitle(w, BenchData::kLargeTitle) || w.lstVersionDate->count() == 0) {
         state.SkipWithError("large title missing");
         return;
@@ -472,7 +455,7 @@ void BM_SelectVersion(benchmark::State& state)
     const sqlite3_int64 releaseId = w.lstVersionID->item(0)->text().toLongLong();
     Pair p;
     for (auto _ : state) {
-        const Times tw = Measure([&] { w.lstVersionDate_Click(); });
+        const Times tw = Measure([&] { w.form->lstVersionDate_Click(); });
         const Times ts = Measure([&] { benchmark::DoNotOptimize(SqlVersionDetails(releaseId)); });
         p.add(state, tw, ts);
     }
@@ -482,7 +465,7 @@ void BM_SelectVersion(benchmark::State& state)
 
 void BM_Move(benchmark::State& state, Move m)
 {
-    frmVantor& w = Window();
+    MainWindow& w = Window();
     if (!SelectTitle(w, GrowthTitle(int(state.range(0))))) {
         state.SkipWithError("title not in the list");
         return;
@@ -514,7 +497,7 @@ void BM_Move(benchmark::State& state, Move m)
 
 void BM_Search(benchmark::State& state)
 {
-    frmVantor& w = Window();
+    MainWindow& w = Window();
     const char* title = GrowthTitle(int(state.range(0)));
     if (!SelectTitle(w, title)) {
         state.SkipWithError("title not in the list");
@@ -543,7 +526,7 @@ void BM_Search(benchmark::State& state)
 
 void BM_AddProblem(benchmark::State& state)
 {
-    frmVantor& w = Window();
+    MainWindow& w = Window();
     if (!SelectTitle(w, BenchData::kLargeTitle)) {
         state.SkipWithError("large title missing");
         return;
@@ -572,7 +555,7 @@ void BM_AddProblem(benchmark::State& state)
 // Arg 0: to the recording surface; 1: to a PDF file.
 void BM_AllProblemsReport(benchmark::State& state)
 {
-    frmVantor& w = Window();
+    MainWindow& w = Window();
     const std::string title = BenchData::MediumTitle(1);
     if (!SelectTitle(w, title.c_str())) {
         state.SkipWithError("1,000-problem title missing");
@@ -616,7 +599,7 @@ void BM_AllProblemsReport(benchmark::State& state)
 
 constexpr int kLongChars = 1000000;
 const char* const kLongTitles[] = {"Long Line Desk", "Long Words Desk"};
-std::unique_ptr<frmVantor> g_longWindow;
+std::unique_ptr<MainWindow> g_longWindow;
 
 // Arg 0: letters and digits of a base64 blob (no "/" or "+", where a line could break);
 // 1: words.
@@ -679,13 +662,11 @@ void AddLongTitles()
     Exec("COMMIT");
 }
 
-frmVantor& LongWindow()
+MainWindow& LongWindow()
 {
     if (!g_longWindow) {
         AddLongTitles();
-        g_longWindow = std::make_unique<frmVantor>();
-        g_longWindow->Form_Load();
-        g_longWindow->show();
+        g_longWindow = OpenWindow();
         g_longWindow->tabGeneral->setCurrentIndex(1);
         QApplication::processEvents();
     }
@@ -693,7 +674,7 @@ frmVantor& LongWindow()
 }
 
 // Shows the long title's first problem; false when it is not there.
-bool ShowLongProblem(frmVantor& w, int kind)
+bool ShowLongProblem(MainWindow& w, int kind)
 {
     if (!SelectTitle(w, kLongTitles[kind]))
         return false;
@@ -742,7 +723,7 @@ void TypeAtEnd(QPlainTextEdit* box, QChar c)
 // Choosing the title, coming from another one: the long problem is shown.
 void BM_LongSelectTitle(benchmark::State& state)
 {
-    frmVantor& w = LongWindow();
+    MainWindow& w = LongWindow();
     const int kind = int(state.range(0));
     Solo p;
     for (auto _ : state) {
@@ -761,7 +742,7 @@ void BM_LongSelectTitle(benchmark::State& state)
 // Next from the long problem to a short one, or Previous back to it.
 void BM_LongMove(benchmark::State& state, Move m)
 {
-    frmVantor& w = LongWindow();
+    MainWindow& w = LongWindow();
     const int kind = int(state.range(0));
     Solo p;
     for (auto _ : state) {
@@ -795,7 +776,7 @@ void BM_LongMoveBack(benchmark::State& state)
 // A character typed at the end of the long problem; the typing is dropped afterwards.
 void BM_LongType(benchmark::State& state)
 {
-    frmVantor& w = LongWindow();
+    MainWindow& w = LongWindow();
     const int kind = int(state.range(0));
     if (!ShowLongProblem(w, kind)) {
         state.SkipWithError("the long problem was not shown");
@@ -816,7 +797,7 @@ void BM_LongType(benchmark::State& state)
 // The move that saves a character typed at the end of the long problem and shows the next.
 void BM_LongSave(benchmark::State& state)
 {
-    frmVantor& w = LongWindow();
+    MainWindow& w = LongWindow();
     const int kind = int(state.range(0));
     Solo p;
     for (auto _ : state) {
@@ -842,7 +823,7 @@ void BM_LongSave(benchmark::State& state)
 // showing the new problem.
 void BM_LongAdd(benchmark::State& state)
 {
-    frmVantor& w = LongWindow();
+    MainWindow& w = LongWindow();
     const int kind = int(state.range(0));
     const QString text = LongText(kind);
     if (!SelectTitle(w, kLongTitles[kind])) {
@@ -870,7 +851,7 @@ void BM_LongAdd(benchmark::State& state)
 // characters, and the first match shown.
 void BM_LongFind(benchmark::State& state)
 {
-    frmVantor& w = LongWindow();
+    MainWindow& w = LongWindow();
     const int kind = int(state.range(0));
     const QString text = LongText(kind);
     if (!SelectTitle(w, kLongTitles[kind])) {
@@ -894,7 +875,7 @@ void BM_LongFind(benchmark::State& state)
 // line of the box is one printed line.
 void BM_LongPrint(benchmark::State& state)
 {
-    frmVantor& w = LongWindow();
+    MainWindow& w = LongWindow();
     const int kind = int(state.range(0));
     if (!ShowLongProblem(w, kind)) {
         state.SkipWithError("the long problem was not shown");
@@ -935,7 +916,7 @@ long StatusKb(const char* field)
 // Peak memory while each growth title is selected, and what each key of the set costs.
 void BM_Memory(benchmark::State& state)
 {
-    frmVantor& w = Window();
+    MainWindow& w = Window();
     long rss[3] = {}, peak = 0;
     int counts[3] = {};
     const int sizes[3] = {1000, 10000, 100000};

@@ -5,13 +5,9 @@
 #include "mainwindow/frmVantor.h"
 #include "widgets/WindowHelpers.h"
 
-#include <QApplication>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QListWidget>
-#include <QSqlQuery>
-#include <QTimer>
-#include <QWidget>
+#include <QPlainTextEdit>
 #include <QtTest>
 
 MsgSpy::MsgSpy()
@@ -38,29 +34,20 @@ bool MsgSpy::saw(const QString& text) const
     return false;
 }
 
-void OnNextModal(std::function<void(QWidget*)> action, int timeoutMs)
+bool MsgSpy::sawDatabaseError(const QString& reason) const
 {
-    auto* timer = new QTimer;
-    auto clock = std::make_shared<QElapsedTimer>();
-    clock->start();
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, clock, action, timeoutMs] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal || clock->elapsed() > timeoutMs) {
-            timer->stop();
-            timer->deleteLater();
-            if (modal)
-                action(modal);
-        }
-    });
-    timer->start();
+    for (const MsgBoxCall& c : calls) {
+        if (c.icon == MsgIcon::Critical && c.text.contains(reason, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
 }
 
 TestEnv::TestEnv()
 {
     SetStartupWaitsEnabled(false);
-    SetProgramFolder(m_dir.path());
-    IniFilePath = m_dir.path() + QStringLiteral("/VANTOR.INI");
+    SetProgramFolder(folder());
+    IniFilePath = folder() + QStringLiteral("/VANTOR.INI");
     DatabasePath = DefaultDatabasePath();
     EditMode = 0;
 }
@@ -77,70 +64,70 @@ QString TestEnv::dbPath() const
     return ConfiguredDatabasePath();
 }
 
-Connection& TestEnv::db()
+std::unique_ptr<MainWindow> TestEnv::openWindow(const QString& title)
 {
-    return *Connection::shared(dbPath());
-}
-
-std::unique_ptr<frmVantor> TestEnv::openWindow()
-{
-    auto w = std::make_unique<frmVantor>();
-    w->Form_Load();
-    w->show();
+    auto form = std::make_unique<frmVantor>();
+    form->Form_Load();
+    form->show();
+    auto w = std::make_unique<MainWindow>(std::move(form));
+    if (!title.isNull())
+        SelectTitle(*w, title);
     return w;
 }
 
-qint64 TestEnv::insert(const QString& sql, const QVariantList& values)
+FailingWrites::FailingWrites(CoreEnv& env, const char* event, const char* table)
+    : m_env(env),
+      m_trigger(QStringLiteral("fail_%1_%2").arg(QLatin1String(event), QLatin1String(table)))
 {
-    return db().run(sql, values).lastInsertId().toLongLong();
+    m_env.db().run(
+        QStringLiteral("CREATE TRIGGER [%1] BEFORE %2 ON [%3] BEGIN "
+                       "SELECT RAISE(ABORT, '%4'); END")
+            .arg(m_trigger, QLatin1String(event), QLatin1String(table), QLatin1String(kReason)));
 }
 
-qint64 TestEnv::addTitle(const QString& title, const QVariant& comments)
+FailingWrites::~FailingWrites()
 {
-    return insert(QStringLiteral("INSERT INTO Software (SoftwareTitle, Comments) VALUES (?, ?)"),
-                  {title, comments});
+    stop();
 }
 
-qint64 TestEnv::addVersion(qint64 softwareId, const QString& number, const QDate& date)
+void FailingWrites::stop()
 {
-    return insert(QStringLiteral("INSERT INTO Versions (SoftwareID, ReleaseNumber, ReleaseDate) "
-                                 "VALUES (?, ?, ?)"),
-                  {softwareId, number, date.toString(Qt::ISODate)});
+    if (m_trigger.isEmpty())
+        return;
+    m_env.db().run(QStringLiteral("DROP TRIGGER [%1]").arg(m_trigger));
+    m_trigger.clear();
 }
 
-qint64 TestEnv::addChange(qint64 releaseId, const QString& change)
+void typeInto(QPlainTextEdit* box, const QString& text)
 {
-    return insert(QStringLiteral("INSERT INTO Changes (ReleaseID, [Change]) VALUES (?, ?)"),
-                  {releaseId, change});
+    box->setFocus();
+    box->moveCursor(QTextCursor::End);
+    QTest::keyClicks(box, text);
 }
 
-qint64 TestEnv::addFile(qint64 releaseId, const QString& file, const QString& version,
-                        const QDate& date)
+void typeOver(QPlainTextEdit* box, const QString& text)
 {
-    return insert(QStringLiteral("INSERT INTO Files (ReleaseID, [File], [Version], [Date]) "
-                                 "VALUES (?, ?, ?, ?)"),
-                  {releaseId, file, version, date.toString(Qt::ISODate)});
+    box->selectAll();
+    box->insertPlainText(text);
 }
 
-qint64 TestEnv::addProblem(qint64 softwareId, const QVariant& problem, const QVariant& solution)
+QStringList Lines(const QListWidget* list)
 {
-    return insert(
-        QStringLiteral("INSERT INTO Problems (SoftwareID, Problem, Solution) VALUES (?, ?, ?)"),
-        {softwareId, problem, solution});
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
 }
 
-QVariant TestEnv::scalar(const QString& sql, const QVariantList& values)
+QStringList Titles(const QComboBox* box)
 {
-    QSqlQuery q = db().run(sql, values);
-    return q.next() ? q.value(0) : QVariant();
+    QStringList out;
+    for (int i = 0; i < box->count(); ++i)
+        out << box->itemText(i);
+    return out;
 }
 
-int TestEnv::count(const QString& table)
-{
-    return scalar(QStringLiteral("SELECT COUNT(*) FROM [%1]").arg(table)).toInt();
-}
-
-void SelectTitle(frmVantor& w, const QString& title)
+void SelectTitle(MainWindow& w, const QString& title)
 {
     const int index = w.cboSoftware->findText(title, Qt::MatchExactly | Qt::MatchCaseSensitive);
     QVERIFY2(index >= 0, qPrintable(QStringLiteral("no title %1 in the list").arg(title)));

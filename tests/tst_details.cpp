@@ -1,7 +1,7 @@
 #include "tests/TestSupport.h"
 
 #include "core/data/Connection.h"
-#include "mainwindow/frmVantor.h"
+
 #include "widgets/MsgBox.h"
 
 #include <QDateEdit>
@@ -12,45 +12,6 @@
 #include <QtTest>
 
 namespace {
-const QString kFillIn = QStringLiteral("You have not filled in all the necessary fields.");
-const QString kNoVersion = QStringLiteral("You have not selected a version.");
-
-QStringList lines(const QListWidget* list)
-{
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out << list->item(i)->text();
-    return out;
-}
-
-template <class T> T* child(QWidget* dialog, const char* name)
-{
-    T* w = dialog->findChild<T*>(QLatin1String(name));
-    if (!w)
-        qWarning("no control %s", name);
-    return w;
-}
-
-void click(QWidget* dialog, const char* button)
-{
-    child<QPushButton>(dialog, button)->click();
-}
-
-// Clicks a command that must not open a dialog; closes one if it does and says so.
-bool opensNoDialog(QToolButton* command)
-{
-    bool opened = false;
-    OnNextModal(
-        [&](QWidget* m) {
-            opened = true;
-            m->close();
-        },
-        50);
-    command->click();
-    QTest::qWait(120);
-    return !opened;
-}
-
 // A title with two versions, the one most tests start from.
 struct Seed {
     qint64 title, v1, v2;
@@ -64,28 +25,6 @@ Seed seedTitle(TestEnv& env)
     s.v2 = env.addVersion(s.title, QStringLiteral("2.0"), QDate(2000, 6, 1));
     return s;
 }
-
-void failOn(TestEnv& env, const char* event, const char* table)
-{
-    env.db().run(QStringLiteral("CREATE TRIGGER fail_%1_%2 BEFORE %1 ON [%2] BEGIN "
-                                "SELECT RAISE(ABORT, 'the disk is full'); END")
-                     .arg(QLatin1String(event), QLatin1String(table)));
-}
-
-void stopFailing(TestEnv& env, const char* event, const char* table)
-{
-    env.db().run(
-        QStringLiteral("DROP TRIGGER fail_%1_%2").arg(QLatin1String(event), QLatin1String(table)));
-}
-
-bool sawCritical(const MsgSpy& msgs)
-{
-    for (const MsgBoxCall& c : msgs.calls) {
-        if (c.icon == MsgIcon::Critical)
-            return true;
-    }
-    return false;
-}
 } // namespace
 
 class TestDetails : public QObject {
@@ -96,18 +35,16 @@ private slots:
         TestEnv env;
         const Seed s = seedTitle(env);
         env.addChange(s.v2, QStringLiteral("old"));
-        auto w = env.openWindow();
-        SelectTitle(*w, QStringLiteral("Editor"));
+        auto w = env.openWindow(QStringLiteral("Editor"));
 
         // A single blank is a change of its own and is listed as a blank entry.
-        OnNextModal([](QWidget* d) {
+        WorkDialog(w->cmdAddChange, [](QDialog* d) {
             QCOMPARE(d->windowTitle(), QStringLiteral("Add Change/Reason"));
             QVERIFY(child<QLineEdit>(d, "txtChange")->text().isEmpty());
             child<QLineEdit>(d, "txtChange")->setText(QStringLiteral(" "));
-            click(d, "cmdOK");
+            Click(d, "cmdOK");
         });
-        w->cmdAddChange->click();
-        QCOMPARE(lines(w->lstChanges), QStringList{QStringLiteral(" ")});
+        QCOMPARE(Lines(w->lstChanges), QStringList{QStringLiteral(" ")});
         QCOMPARE(w->lstChanges->currentRow(), 0);
         QCOMPARE(w->lstChangeID->currentRow(), 0);
         QCOMPARE(w->lstChangeID->item(0)->text(),
@@ -120,13 +57,12 @@ private slots:
         // The second version stays selected; quotes and non-Latin letters are kept as typed.
         w->lstVersionDate->setCurrentRow(1);
         const QString typed = QStringLiteral("  Fixed 'Ärger' in Ωmega's \"save\"  ");
-        OnNextModal([&](QWidget* d) {
+        WorkDialog(w->cmdAddChange, [&](QDialog* d) {
             child<QLineEdit>(d, "txtChange")->setText(typed);
-            click(d, "cmdOK");
+            Click(d, "cmdOK");
         });
-        w->cmdAddChange->click();
         QCOMPARE(w->lstVersionDate->currentRow(), 1);
-        QCOMPARE(lines(w->lstChanges), (QStringList{QStringLiteral("old"), typed}));
+        QCOMPARE(Lines(w->lstChanges), (QStringList{QStringLiteral("old"), typed}));
         QCOMPARE(w->lstChanges->currentRow(), 0);
         QCOMPARE(env.scalar("SELECT COUNT(*) FROM Changes WHERE ReleaseID = ? AND [Change] = ?",
                             {s.v2, typed}),
@@ -137,17 +73,15 @@ private slots:
     {
         TestEnv env;
         seedTitle(env);
-        auto w = env.openWindow();
-        SelectTitle(*w, QStringLiteral("Editor"));
+        auto w = env.openWindow(QStringLiteral("Editor"));
         bool stillOpen = false;
-        OnNextModal([&](QWidget* d) {
-            click(d, "cmdOK");
+        WorkDialog(w->cmdAddChange, [&](QDialog* d) {
+            Click(d, "cmdOK");
             stillOpen = d->isVisible();
-            click(d, "cmdCancel");
+            Click(d, "cmdCancel");
         });
-        w->cmdAddChange->click();
         QVERIFY(stillOpen);
-        QVERIFY(env.msgs.saw(kFillIn));
+        QVERIFY(env.msgs.saw(Msg::kFieldsMissing));
         QCOMPARE(env.msgs.calls.first().icon, MsgIcon::Information);
         QCOMPARE(env.count("Changes"), 0);
         QVERIFY(w->lstChanges->count() == 0);
@@ -160,19 +94,17 @@ private slots:
         env.addChange(s.v1, QStringLiteral("a"));
         env.addChange(s.v1, QStringLiteral("b"));
         const qint64 c = env.addChange(s.v1, QStringLiteral("c"));
-        auto w = env.openWindow();
-        SelectTitle(*w, QStringLiteral("Editor"));
+        auto w = env.openWindow(QStringLiteral("Editor"));
         w->lstChanges->setCurrentRow(2);
         QCOMPARE(w->lstChangeID->currentRow(), 2);
 
-        OnNextModal([](QWidget* d) {
+        WorkDialog(w->cmdEditChange, [](QDialog* d) {
             QCOMPARE(d->windowTitle(), QStringLiteral("Edit Change/Reason"));
             QCOMPARE(child<QLineEdit>(d, "txtChange")->text(), QStringLiteral("c"));
             child<QLineEdit>(d, "txtChange")->setText(QStringLiteral("c, edited"));
-            click(d, "cmdOK");
+            Click(d, "cmdOK");
         });
-        w->cmdEditChange->click();
-        QCOMPARE(lines(w->lstChanges), (QStringList{QStringLiteral("a"), QStringLiteral("b"),
+        QCOMPARE(Lines(w->lstChanges), (QStringList{QStringLiteral("a"), QStringLiteral("b"),
                                                     QStringLiteral("c, edited")}));
         QCOMPARE(w->lstChanges->currentRow(), 0);
         QCOMPARE(w->lstChangeID->currentRow(), 0);
@@ -182,9 +114,8 @@ private slots:
 
         // OK without altering the text saves it unchanged, silently.
         w->lstChanges->setCurrentRow(1);
-        OnNextModal([](QWidget* d) { click(d, "cmdOK"); });
-        w->cmdEditChange->click();
-        QCOMPARE(lines(w->lstChanges).at(1), QStringLiteral("b"));
+        WorkDialog(w->cmdEditChange, [](QDialog* d) { Click(d, "cmdOK"); });
+        QCOMPARE(Lines(w->lstChanges).at(1), QStringLiteral("b"));
         QCOMPARE(env.msgs.count(), 0);
         QCOMPARE(env.count("Changes"), 3);
     }
@@ -195,27 +126,23 @@ private slots:
         const Seed s = seedTitle(env);
         env.addChange(s.v1, QStringLiteral("a"));
         env.addChange(s.v1, QStringLiteral("b"));
-        auto w = env.openWindow();
-        SelectTitle(*w, QStringLiteral("Editor"));
+        auto w = env.openWindow(QStringLiteral("Editor"));
         w->lstChanges->setCurrentRow(1);
 
-        OnNextModal([](QWidget* d) {
+        WorkDialog(w->cmdEditChange, [](QDialog* d) {
             child<QLineEdit>(d, "txtChange")->setText(QStringLiteral("typed, then dropped"));
-            click(d, "cmdCancel");
+            Click(d, "cmdCancel");
         });
-        w->cmdEditChange->click();
-        OnNextModal([](QWidget* d) {
+        WorkDialog(w->cmdEditChange, [](QDialog* d) {
             child<QLineEdit>(d, "txtChange")->setText(QStringLiteral("also dropped"));
             d->close();
         });
-        w->cmdEditChange->click();
-        OnNextModal([](QWidget* d) {
+        WorkDialog(w->cmdAddChange, [](QDialog* d) {
             child<QLineEdit>(d, "txtChange")->setText(QStringLiteral("new"));
-            click(d, "cmdCancel");
+            Click(d, "cmdCancel");
         });
-        w->cmdAddChange->click();
 
-        QCOMPARE(lines(w->lstChanges), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+        QCOMPARE(Lines(w->lstChanges), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
         QCOMPARE(w->lstChanges->currentRow(), 1);
         QCOMPARE(w->lstChangeID->currentRow(), 1);
         // Moving through the versions must not save anything left over from the dialogs.
@@ -233,15 +160,13 @@ private slots:
         const Seed s = seedTitle(env);
         const qint64 first = env.addChange(s.v1, QStringLiteral("same"));
         const qint64 second = env.addChange(s.v1, QStringLiteral("same"));
-        auto w = env.openWindow();
-        SelectTitle(*w, QStringLiteral("Editor"));
+        auto w = env.openWindow(QStringLiteral("Editor"));
 
         w->lstChanges->setCurrentRow(1);
-        OnNextModal([](QWidget* d) {
+        WorkDialog(w->cmdEditChange, [](QDialog* d) {
             child<QLineEdit>(d, "txtChange")->setText(QStringLiteral("other"));
-            click(d, "cmdOK");
+            Click(d, "cmdOK");
         });
-        w->cmdEditChange->click();
         QCOMPARE(env.scalar("SELECT [Change] FROM Changes WHERE ChangeID = ?", {first}),
                  QVariant(QStringLiteral("same")));
         QCOMPARE(env.scalar("SELECT [Change] FROM Changes WHERE ChangeID = ?", {second}),
@@ -249,11 +174,10 @@ private slots:
 
         // Back to two equal texts; deleting the second removes the second only.
         w->lstChanges->setCurrentRow(1);
-        OnNextModal([](QWidget* d) {
+        WorkDialog(w->cmdEditChange, [](QDialog* d) {
             child<QLineEdit>(d, "txtChange")->setText(QStringLiteral("same"));
-            click(d, "cmdOK");
+            Click(d, "cmdOK");
         });
-        w->cmdEditChange->click();
         w->lstChanges->setCurrentRow(1);
         env.msgs.answer(MsgResult::Yes);
         w->cmdDeleteChange->click();
@@ -267,8 +191,7 @@ private slots:
         const Seed s = seedTitle(env);
         env.addChange(s.v1, QStringLiteral("first version's"));
         env.addChange(s.v2, QStringLiteral("second version's"));
-        auto w = env.openWindow();
-        SelectTitle(*w, QStringLiteral("Editor"));
+        auto w = env.openWindow(QStringLiteral("Editor"));
         w->lstVersionDate->setCurrentRow(1);
         w->lstChanges->setCurrentRow(0);
 
@@ -286,7 +209,7 @@ private slots:
         QCOMPARE(env.count("Changes"), 1);
         QCOMPARE(env.scalar("SELECT ReleaseID FROM Changes").toLongLong(), s.v1);
         QCOMPARE(w->lstVersionDate->currentRow(), 0);
-        QCOMPARE(lines(w->lstChanges), QStringList{QStringLiteral("first version's")});
+        QCOMPARE(Lines(w->lstChanges), QStringList{QStringLiteral("first version's")});
     }
 
     void commandsWithoutSelectionAreRefused()
@@ -295,18 +218,17 @@ private slots:
         const Seed s = seedTitle(env);
         env.addChange(s.v1, QStringLiteral("a"));
         env.addFile(s.v1, QStringLiteral("a.dll"), QStringLiteral("1"), QDate(1999, 1, 1));
-        auto w = env.openWindow();
-        SelectTitle(*w, QStringLiteral("Editor"));
+        auto w = env.openWindow(QStringLiteral("Editor"));
         w->lstFiles->clearSelection();
 
-        QVERIFY(opensNoDialog(w->cmdEditChange));
-        QCOMPARE(env.msgs.lastText(), QStringLiteral("You have not selected a record to edit."));
-        QVERIFY(opensNoDialog(w->cmdEditFile));
-        QCOMPARE(env.msgs.lastText(), QStringLiteral("You have not selected a record to edit."));
+        QVERIFY(!WorkDialog(w->cmdEditChange).opened);
+        QCOMPARE(env.msgs.lastText(), Msg::kNoRecordToEdit);
+        QVERIFY(!WorkDialog(w->cmdEditFile).opened);
+        QCOMPARE(env.msgs.lastText(), Msg::kNoRecordToEdit);
         w->cmdDeleteChange->click();
-        QCOMPARE(env.msgs.lastText(), QStringLiteral("You have not selected a record to delete."));
+        QCOMPARE(env.msgs.lastText(), Msg::kNoRecordToDelete);
         w->cmdDeleteFile->click();
-        QCOMPARE(env.msgs.lastText(), QStringLiteral("You have not selected a record to delete."));
+        QCOMPARE(env.msgs.lastText(), Msg::kNoRecordToDelete);
         for (const MsgBoxCall& c : env.msgs.calls) {
             QCOMPARE(c.icon, MsgIcon::Information);
             QCOMPARE(c.buttons, MsgButtons::OK);
@@ -316,10 +238,10 @@ private slots:
         // A deselected version line gives a new record nothing to belong to.
         env.msgs.clear();
         w->lstVersionDate->clearSelection();
-        QVERIFY(opensNoDialog(w->cmdAddChange));
-        QCOMPARE(env.msgs.lastText(), kNoVersion);
-        QVERIFY(opensNoDialog(w->cmdAddFile));
-        QCOMPARE(env.msgs.lastText(), kNoVersion);
+        QVERIFY(!WorkDialog(w->cmdAddChange).opened);
+        QCOMPARE(env.msgs.lastText(), Msg::kNoVersion);
+        QVERIFY(!WorkDialog(w->cmdAddFile).opened);
+        QCOMPARE(env.msgs.lastText(), Msg::kNoVersion);
         QCOMPARE(env.msgs.calls.last().icon, MsgIcon::Information);
         QCOMPARE(env.count("Changes"), 1);
         QCOMPARE(env.count("Files"), 1);
@@ -330,62 +252,60 @@ private slots:
         TestEnv env;
         const Seed s = seedTitle(env);
         env.addChange(s.v1, QStringLiteral("kept"));
-        auto w = env.openWindow();
-        SelectTitle(*w, QStringLiteral("Editor"));
+        auto w = env.openWindow(QStringLiteral("Editor"));
 
         // A failing OK keeps what was typed; once the database works, OK stores it once.
-        failOn(env, "INSERT", "Changes");
+        FailingWrites fail(env, "INSERT", "Changes");
         QString keptText;
-        OnNextModal([&](QWidget* d) {
+        WorkDialog(w->cmdAddChange, [&](QDialog* d) {
             child<QLineEdit>(d, "txtChange")->setText(QStringLiteral("new"));
-            click(d, "cmdOK");
+            Click(d, "cmdOK");
             keptText = d->isVisible() ? child<QLineEdit>(d, "txtChange")->text() : QString();
-            stopFailing(env, "INSERT", "Changes");
-            click(d, "cmdOK");
+            fail.stop();
+            Click(d, "cmdOK");
         });
-        w->cmdAddChange->click();
-        QVERIFY(sawCritical(env.msgs));
+        QVERIFY(env.msgs.sawDatabaseError());
         QCOMPARE(keptText, QStringLiteral("new"));
         QCOMPARE(env.count("Changes"), 2);
-        QCOMPARE(lines(w->lstChanges),
+        QCOMPARE(Lines(w->lstChanges),
                  (QStringList{QStringLiteral("kept"), QStringLiteral("new")}));
 
         // A failed add that is then cancelled is not saved by a later move of the set.
-        failOn(env, "INSERT", "Changes");
-        OnNextModal([](QWidget* d) {
-            child<QLineEdit>(d, "txtChange")->setText(QStringLiteral("lost"));
-            click(d, "cmdOK");
-            click(d, "cmdCancel");
-        });
-        w->cmdAddChange->click();
-        stopFailing(env, "INSERT", "Changes");
+        {
+            FailingWrites fail(env, "INSERT", "Changes");
+            WorkDialog(w->cmdAddChange, [](QDialog* d) {
+                child<QLineEdit>(d, "txtChange")->setText(QStringLiteral("lost"));
+                Click(d, "cmdOK");
+                Click(d, "cmdCancel");
+            });
+        }
         w->lstVersionDate->setCurrentRow(1);
         w->lstVersionDate->setCurrentRow(0);
         QCOMPARE(env.count("Changes"), 2);
 
         // The same for an edit.
-        failOn(env, "UPDATE", "Changes");
-        w->lstChanges->setCurrentRow(0);
-        OnNextModal([](QWidget* d) {
-            child<QLineEdit>(d, "txtChange")->setText(QStringLiteral("changed"));
-            click(d, "cmdOK");
-            click(d, "cmdCancel");
-        });
-        w->cmdEditChange->click();
-        stopFailing(env, "UPDATE", "Changes");
+        {
+            FailingWrites fail(env, "UPDATE", "Changes");
+            w->lstChanges->setCurrentRow(0);
+            WorkDialog(w->cmdEditChange, [](QDialog* d) {
+                child<QLineEdit>(d, "txtChange")->setText(QStringLiteral("changed"));
+                Click(d, "cmdOK");
+                Click(d, "cmdCancel");
+            });
+        }
         w->lstVersionDate->setCurrentRow(1);
         w->lstVersionDate->setCurrentRow(0);
         QCOMPARE(env.scalar("SELECT COUNT(*) FROM Changes WHERE [Change] = 'kept'"), QVariant(1));
 
         // A failed delete keeps the row and the lists.
         env.msgs.clear();
-        failOn(env, "DELETE", "Changes");
+        FailingWrites failDelete(env, "DELETE", "Changes");
         w->lstChanges->setCurrentRow(1);
         env.msgs.answer(MsgResult::Yes);
         w->cmdDeleteChange->click();
-        QVERIFY(sawCritical(env.msgs));
+        QVERIFY(env.msgs.sawDatabaseError());
         QCOMPARE(env.count("Changes"), 2);
-        QCOMPARE(lines(w->lstChanges),
+        QCOMPARE(Lines(w->lstChanges),
                  (QStringList{QStringLiteral("kept"), QStringLiteral("new")}));
     }
 
@@ -393,10 +313,9 @@ private slots:
     {
         TestEnv env;
         const Seed s = seedTitle(env);
-        auto w = env.openWindow();
-        SelectTitle(*w, QStringLiteral("Editor"));
+        auto w = env.openWindow(QStringLiteral("Editor"));
 
-        OnNextModal([](QWidget* d) {
+        WorkDialog(w->cmdAddFile, [](QDialog* d) {
             QCOMPARE(d->windowTitle(), QStringLiteral("Add Needed File"));
             auto* picker = child<QDateEdit>(d, "dtpDate");
             QCOMPARE(picker->date(), QDate(1999, 8, 16));
@@ -407,22 +326,20 @@ private slots:
             QVERIFY(child<QLineEdit>(d, "txtVersion")->text().isEmpty());
             child<QLineEdit>(d, "txtFile")->setText(QStringLiteral("untouched.dll"));
             child<QLineEdit>(d, "txtVersion")->setText(QStringLiteral("2"));
-            click(d, "cmdOK");
+            Click(d, "cmdOK");
         });
-        w->cmdAddFile->click();
         QCOMPARE(env.scalar("SELECT [Date] FROM Files WHERE [File] = 'untouched.dll'").toString(),
                  QStringLiteral("1999-08-16"));
         QCOMPARE(env.scalar("SELECT ReleaseID FROM Files").toLongLong(), s.v1);
 
-        OnNextModal([](QWidget* d) {
+        WorkDialog(w->cmdAddFile, [](QDialog* d) {
             child<QLineEdit>(d, "txtFile")->setText(QStringLiteral("setup.exe"));
             child<QLineEdit>(d, "txtVersion")->setText(QStringLiteral("1.0"));
             child<QDateEdit>(d, "dtpDate")->setDate(QDate(1999, 2, 3));
-            click(d, "cmdOK");
+            Click(d, "cmdOK");
         });
-        w->cmdAddFile->click();
         QCOMPARE(
-            lines(w->lstFiles),
+            Lines(w->lstFiles),
             (QStringList{QStringLiteral("untouched.dll") + QString(7, ' ') + QStringLiteral("2") +
                              QString(19, ' ') + QStringLiteral("08/16/1999"),
                          QStringLiteral("setup.exe") + QString(11, ' ') + QStringLiteral("1.0") +
@@ -435,13 +352,12 @@ private slots:
 
         // A name of exactly 20 characters runs straight into the version; blanks are kept.
         const QString twenty = QStringLiteral("ABCDEFGHIJ.KLMNOPQRS");
-        OnNextModal([&](QWidget* d) {
+        WorkDialog(w->cmdAddFile, [&](QDialog* d) {
             child<QLineEdit>(d, "txtFile")->setText(twenty);
             child<QLineEdit>(d, "txtVersion")->setText(QStringLiteral(" "));
-            click(d, "cmdOK");
+            Click(d, "cmdOK");
         });
-        w->cmdAddFile->click();
-        QCOMPARE(lines(w->lstFiles).at(2),
+        QCOMPARE(Lines(w->lstFiles).at(2),
                  twenty + QString(20, ' ') + QStringLiteral("08/16/1999"));
         QCOMPARE(env.scalar("SELECT [Version] FROM Files WHERE [File] = ?", {twenty}),
                  QVariant(QStringLiteral(" ")));
@@ -451,24 +367,22 @@ private slots:
     {
         TestEnv env;
         seedTitle(env);
-        auto w = env.openWindow();
-        SelectTitle(*w, QStringLiteral("Editor"));
+        auto w = env.openWindow(QStringLiteral("Editor"));
         int refusedWhileOpen = 0;
-        OnNextModal([&](QWidget* d) {
+        WorkDialog(w->cmdAddFile, [&](QDialog* d) {
             child<QLineEdit>(d, "txtFile")->setText(QStringLiteral("a.dll"));
-            click(d, "cmdOK");
+            Click(d, "cmdOK");
             refusedWhileOpen += d->isVisible();
             child<QLineEdit>(d, "txtFile")->clear();
             child<QLineEdit>(d, "txtVersion")->setText(QStringLiteral("1.0"));
-            click(d, "cmdOK");
+            Click(d, "cmdOK");
             refusedWhileOpen += d->isVisible();
-            click(d, "cmdCancel");
+            Click(d, "cmdCancel");
         });
-        w->cmdAddFile->click();
         QCOMPARE(refusedWhileOpen, 2);
         QCOMPARE(env.msgs.count(), 2);
-        QCOMPARE(env.msgs.calls.at(0).text, kFillIn);
-        QCOMPARE(env.msgs.calls.at(1).text, kFillIn);
+        QCOMPARE(env.msgs.calls.at(0).text, Msg::kFieldsMissing);
+        QCOMPARE(env.msgs.calls.at(1).text, Msg::kFieldsMissing);
         QCOMPARE(env.count("Files"), 0);
     }
 
@@ -480,22 +394,20 @@ private slots:
         env.addFile(s.v1, QStringLiteral("b.dll"), QStringLiteral("2"), QDate(1998, 2, 2));
         const qint64 c =
             env.addFile(s.v1, QStringLiteral("c.dll"), QStringLiteral("3.1"), QDate(1998, 12, 24));
-        auto w = env.openWindow();
-        SelectTitle(*w, QStringLiteral("Editor"));
+        auto w = env.openWindow(QStringLiteral("Editor"));
         w->lstFiles->setCurrentRow(2);
         QCOMPARE(w->lstFileID->currentRow(), 2);
 
-        OnNextModal([](QWidget* d) {
+        WorkDialog(w->cmdEditFile, [](QDialog* d) {
             QCOMPARE(d->windowTitle(), QStringLiteral("Edit Needed File"));
             QCOMPARE(child<QLineEdit>(d, "txtFile")->text(), QStringLiteral("c.dll"));
             QCOMPARE(child<QLineEdit>(d, "txtVersion")->text(), QStringLiteral("3.1"));
             QCOMPARE(child<QDateEdit>(d, "dtpDate")->date(), QDate(1998, 12, 24));
             child<QLineEdit>(d, "txtVersion")->setText(QStringLiteral("3.2"));
             child<QDateEdit>(d, "dtpDate")->setDate(QDate(2001, 3, 3));
-            click(d, "cmdOK");
+            Click(d, "cmdOK");
         });
-        w->cmdEditFile->click();
-        QCOMPARE(lines(w->lstFiles).at(2), QStringLiteral("c.dll") + QString(15, ' ') +
+        QCOMPARE(Lines(w->lstFiles).at(2), QStringLiteral("c.dll") + QString(15, ' ') +
                                                QStringLiteral("3.2") + QString(17, ' ') +
                                                QStringLiteral("03/03/2001"));
         QCOMPARE(w->lstFiles->currentRow(), 0);
@@ -507,22 +419,20 @@ private slots:
 
         // OK without changes stores the same three values.
         w->lstFiles->setCurrentRow(1);
-        const QStringList before = lines(w->lstFiles);
-        OnNextModal([](QWidget* d) { click(d, "cmdOK"); });
-        w->cmdEditFile->click();
-        QCOMPARE(lines(w->lstFiles), before);
+        const QStringList before = Lines(w->lstFiles);
+        WorkDialog(w->cmdEditFile, [](QDialog* d) { Click(d, "cmdOK"); });
+        QCOMPARE(Lines(w->lstFiles), before);
         QCOMPARE(env.scalar("SELECT [Date] FROM Files WHERE [File] = 'b.dll'").toString(),
                  QStringLiteral("1998-02-02"));
 
         // Cancel writes nothing and keeps the selection.
         w->lstFiles->setCurrentRow(1);
-        OnNextModal([](QWidget* d) {
+        WorkDialog(w->cmdEditFile, [](QDialog* d) {
             child<QLineEdit>(d, "txtFile")->setText(QStringLiteral("dropped"));
             child<QDateEdit>(d, "dtpDate")->setDate(QDate(2020, 1, 1));
-            click(d, "cmdCancel");
+            Click(d, "cmdCancel");
         });
-        w->cmdEditFile->click();
-        QCOMPARE(lines(w->lstFiles), before);
+        QCOMPARE(Lines(w->lstFiles), before);
         QCOMPARE(w->lstFiles->currentRow(), 1);
         QCOMPARE(w->lstFileID->currentRow(), 1);
         w->lstVersionDate->setCurrentRow(1);
@@ -541,13 +451,11 @@ private slots:
                      {s.v1})
                 .lastInsertId()
                 .toLongLong();
-        auto w = env.openWindow();
-        SelectTitle(*w, QStringLiteral("Editor"));
-        OnNextModal([](QWidget* d) {
+        auto w = env.openWindow(QStringLiteral("Editor"));
+        WorkDialog(w->cmdEditFile, [](QDialog* d) {
             child<QLineEdit>(d, "txtVersion")->setText(QStringLiteral("1.1"));
-            click(d, "cmdOK");
+            Click(d, "cmdOK");
         });
-        w->cmdEditFile->click();
         QCOMPARE(env.scalar("SELECT [Version] FROM Files WHERE FileID = ?", {id}),
                  QVariant(QStringLiteral("1.1")));
         QVERIFY(env.scalar("SELECT [Date] FROM Files WHERE FileID = ?", {id}).isNull());
@@ -562,8 +470,7 @@ private slots:
             env.addFile(s.v2, QStringLiteral("twin.dll"), QStringLiteral("2"), QDate(2000, 1, 1));
         const qint64 drop =
             env.addFile(s.v2, QStringLiteral("twin.dll"), QStringLiteral("2"), QDate(2000, 1, 1));
-        auto w = env.openWindow();
-        SelectTitle(*w, QStringLiteral("Editor"));
+        auto w = env.openWindow(QStringLiteral("Editor"));
         w->lstVersionDate->setCurrentRow(1);
         QCOMPARE(w->lstFiles->item(0)->text(), w->lstFiles->item(1)->text());
         w->lstFiles->setCurrentRow(1);
@@ -578,7 +485,7 @@ private slots:
         QCOMPARE(env.scalar("SELECT COUNT(*) FROM Files WHERE FileID = ?", {keep}), QVariant(1));
         QCOMPARE(env.scalar("SELECT COUNT(*) FROM Files WHERE FileID = ?", {drop}), QVariant(0));
         QCOMPARE(w->lstVersionDate->currentRow(), 0);
-        QCOMPARE(lines(w->lstFiles),
+        QCOMPARE(Lines(w->lstFiles),
                  QStringList{QStringLiteral("one.dll") + QString(13, ' ') + QStringLiteral("1") +
                              QString(19, ' ') + QStringLiteral("01/01/1999")});
         QCOMPARE(w->lstFiles->currentRow(), 0);
@@ -589,37 +496,36 @@ private slots:
         TestEnv env;
         const Seed s = seedTitle(env);
         env.addFile(s.v1, QStringLiteral("kept.dll"), QStringLiteral("1"), QDate(1999, 1, 1));
-        auto w = env.openWindow();
-        SelectTitle(*w, QStringLiteral("Editor"));
+        auto w = env.openWindow(QStringLiteral("Editor"));
 
-        failOn(env, "INSERT", "Files");
-        bool stillOpen = false;
-        OnNextModal([&](QWidget* d) {
-            child<QLineEdit>(d, "txtFile")->setText(QStringLiteral("lost.dll"));
-            child<QLineEdit>(d, "txtVersion")->setText(QStringLiteral("1"));
-            click(d, "cmdOK");
-            stillOpen = d->isVisible();
-            click(d, "cmdCancel");
-        });
-        w->cmdAddFile->click();
-        QVERIFY(stillOpen);
-        QVERIFY(sawCritical(env.msgs));
-        stopFailing(env, "INSERT", "Files");
+        {
+            FailingWrites fail(env, "INSERT", "Files");
+            bool stillOpen = false;
+            WorkDialog(w->cmdAddFile, [&](QDialog* d) {
+                child<QLineEdit>(d, "txtFile")->setText(QStringLiteral("lost.dll"));
+                child<QLineEdit>(d, "txtVersion")->setText(QStringLiteral("1"));
+                Click(d, "cmdOK");
+                stillOpen = d->isVisible();
+                Click(d, "cmdCancel");
+            });
+            QVERIFY(stillOpen);
+            QVERIFY(env.msgs.sawDatabaseError());
+        }
 
-        failOn(env, "UPDATE", "Files");
-        OnNextModal([](QWidget* d) {
-            child<QLineEdit>(d, "txtFile")->setText(QStringLiteral("renamed.dll"));
-            click(d, "cmdOK");
-            click(d, "cmdCancel");
-        });
-        w->cmdEditFile->click();
-        stopFailing(env, "UPDATE", "Files");
+        {
+            FailingWrites fail(env, "UPDATE", "Files");
+            WorkDialog(w->cmdEditFile, [](QDialog* d) {
+                child<QLineEdit>(d, "txtFile")->setText(QStringLiteral("renamed.dll"));
+                Click(d, "cmdOK");
+                Click(d, "cmdCancel");
+            });
+        }
         w->lstVersionDate->setCurrentRow(1);
         w->lstVersionDate->setCurrentRow(0);
         QCOMPARE(env.count("Files"), 1);
         QCOMPARE(env.scalar("SELECT [File] FROM Files"), QVariant(QStringLiteral("kept.dll")));
 
-        failOn(env, "DELETE", "Files");
+        FailingWrites failDelete(env, "DELETE", "Files");
         env.msgs.answer(MsgResult::Yes);
         w->cmdDeleteFile->click();
         QCOMPARE(env.count("Files"), 1);

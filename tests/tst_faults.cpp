@@ -44,8 +44,6 @@ QString g_helper;
 int g_faults = 0;
 int g_rowsHarmed = 0;
 
-const QString kFieldsMissing = QStringLiteral("You have not filled in all the necessary fields.");
-
 // The texts a user may type or paste into any box.
 struct BadText {
     const char* name;
@@ -135,50 +133,6 @@ QString newestKey(TestEnv& env, const char* table)
             .toString());
 }
 
-// Clicks opener and runs steps on the modal dialog that opens; a dialog left open is then
-// cancelled. False when no dialog opened.
-bool withDialog(QAbstractButton* opener, const std::function<void(QDialog*)>& steps)
-{
-    bool opened = false;
-    QTimer watch;
-    watch.setInterval(5);
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dlg || opened)
-            return;
-        opened = true;
-        watch.stop();
-        steps(dlg);
-        if (dlg->isVisible())
-            dlg->findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
-        if (dlg->isVisible())
-            dlg->reject();
-    });
-    watch.start();
-    opener->click();
-    return opened;
-}
-
-template <class Box> Box* child(QWidget* parent, const char* name)
-{
-    Box* box = parent->findChild<Box*>(QLatin1String(name));
-    if (!box)
-        qFatal("no %s", name);
-    return box;
-}
-
-void clickOk(QDialog* dlg)
-{
-    child<QPushButton>(dlg, "cmdOK")->click();
-}
-
-// Types over the whole box, as a paste over a selection does.
-void typeOver(QPlainTextEdit* box, const QString& text)
-{
-    box->selectAll();
-    box->insertPlainText(text);
-}
-
 // Deletes the record just checked with the window's own command, so that big texts do not
 // pile up in the lists; the delete must remove that row alone.
 void deleteChecked(TestEnv& env, QAbstractButton* command, const QString& key,
@@ -248,7 +202,7 @@ class TestFaults : public QObject {
     struct Fixture {
         TestEnv env;
         qint64 title = 0, other = 0, release = 0;
-        std::unique_ptr<frmVantor> w;
+        std::unique_ptr<MainWindow> w;
         Fixture()
         {
             title = env.addTitle(QStringLiteral("Editor"), QStringLiteral("old comments"));
@@ -270,7 +224,7 @@ private slots:
     void titlesAndComments()
     {
         Fixture f;
-        frmVantor& w = *f.w;
+        MainWindow& w = *f.w;
         for (const BadText& bad : badTexts()) {
             const QString text = bad.text;
             const QByteArray what = QByteArray("title ") + bad.name;
@@ -278,14 +232,14 @@ private slots:
             const Rows before = snapshot(f.env.db());
             f.env.msgs.clear();
             bool stayed = false;
-            QVERIFY(withDialog(w.cmdAddSoftware, [&](QDialog* dlg) {
+            QVERIFY(WorkDialog(w.cmdAddSoftware, [&](QDialog* dlg) {
                 child<QLineEdit>(dlg, "txtSoftware")->setText(text);
-                clickOk(dlg);
+                Click(dlg, "cmdOK");
                 stayed = dlg->isVisible();
                 QCOMPARE(child<QLineEdit>(dlg, "txtSoftware")->text(), text);
             }));
             if (text.isEmpty()) {
-                QVERIFY2(stayed && f.env.msgs.saw(kFieldsMissing), what);
+                QVERIFY2(stayed && f.env.msgs.saw(Msg::kFieldsMissing), what);
                 QVERIFY2(unasked(before, snapshot(f.env.db())).isEmpty(), what);
                 continue;
             }
@@ -300,7 +254,7 @@ private slots:
             QCOMPARE(f.env.msgs.count(), 0);
 
             // Shown back by the edit dialog, which finds the title by its text.
-            QVERIFY(withDialog(w.cmdEditSoftware, [&](QDialog* dlg) {
+            QVERIFY(WorkDialog(w.cmdEditSoftware, [&](QDialog* dlg) {
                 QCOMPARE(child<QLineEdit>(dlg, "txtSoftware")->text(), text);
             }));
             QCOMPARE(f.env.msgs.count(), 0);
@@ -326,7 +280,7 @@ private slots:
     void versionsChangesAndFiles()
     {
         Fixture f;
-        frmVantor& w = *f.w;
+        MainWindow& w = *f.w;
         const QDate date(2004, 5, 6);
         for (const BadText& bad : badTexts()) {
             const QString text = bad.text;
@@ -337,14 +291,14 @@ private slots:
             Rows before = snapshot(f.env.db());
             f.env.msgs.clear();
             bool stayed = false;
-            QVERIFY(withDialog(w.cmdAddVersion, [&](QDialog* dlg) {
+            QVERIFY(WorkDialog(w.cmdAddVersion, [&](QDialog* dlg) {
                 child<QLineEdit>(dlg, "txtVersion")->setText(text);
                 child<QDateEdit>(dlg, "dtpReleaseDate")->setDate(date);
-                clickOk(dlg);
+                Click(dlg, "cmdOK");
                 stayed = dlg->isVisible();
             }));
             if (text.isEmpty()) {
-                QVERIFY2(stayed && f.env.msgs.saw(kFieldsMissing), what);
+                QVERIFY2(stayed && f.env.msgs.saw(Msg::kFieldsMissing), what);
                 QVERIFY2(unasked(before, snapshot(f.env.db())).isEmpty(), what);
             } else {
                 QVERIFY2(!stayed, what + " " + f.env.msgs.lastText().toUtf8());
@@ -360,7 +314,7 @@ private slots:
                 QCOMPARE(w.lstVersionDate->item(row)->text(), VersionLine(text, date));
                 w.lstVersionDate->setCurrentRow(row);
                 if (!huge(text)) {
-                    QVERIFY(withDialog(w.cmdEditVersion, [&](QDialog* dlg) {
+                    QVERIFY(WorkDialog(w.cmdEditVersion, [&](QDialog* dlg) {
                         QCOMPARE(child<QLineEdit>(dlg, "txtVersion")->text(), text);
                     }));
                 }
@@ -374,13 +328,13 @@ private slots:
             ++g_badInputs;
             before = snapshot(f.env.db());
             f.env.msgs.clear();
-            QVERIFY(withDialog(w.cmdAddChange, [&](QDialog* dlg) {
+            QVERIFY(WorkDialog(w.cmdAddChange, [&](QDialog* dlg) {
                 child<QLineEdit>(dlg, "txtChange")->setText(text);
-                clickOk(dlg);
+                Click(dlg, "cmdOK");
                 stayed = dlg->isVisible();
             }));
             if (text.isEmpty()) {
-                QVERIFY2(stayed && f.env.msgs.saw(kFieldsMissing), what);
+                QVERIFY2(stayed && f.env.msgs.saw(Msg::kFieldsMissing), what);
                 QVERIFY2(unasked(before, snapshot(f.env.db())).isEmpty(), what);
             } else {
                 QVERIFY2(!stayed, what + " " + f.env.msgs.lastText().toUtf8());
@@ -395,7 +349,7 @@ private slots:
                 QCOMPARE(w.lstChanges->item(row)->text(), text);
                 w.lstChanges->setCurrentRow(row);
                 if (!huge(text)) {
-                    QVERIFY(withDialog(w.cmdEditChange, [&](QDialog* dlg) {
+                    QVERIFY(WorkDialog(w.cmdEditChange, [&](QDialog* dlg) {
                         QCOMPARE(child<QLineEdit>(dlg, "txtChange")->text(), text);
                     }));
                 }
@@ -411,15 +365,15 @@ private slots:
                 ++g_badInputs;
                 before = snapshot(f.env.db());
                 f.env.msgs.clear();
-                QVERIFY(withDialog(w.cmdAddFile, [&](QDialog* dlg) {
+                QVERIFY(WorkDialog(w.cmdAddFile, [&](QDialog* dlg) {
                     child<QLineEdit>(dlg, "txtFile")->setText(name);
                     child<QLineEdit>(dlg, "txtVersion")->setText(version);
                     child<QDateEdit>(dlg, "dtpDate")->setDate(date);
-                    clickOk(dlg);
+                    Click(dlg, "cmdOK");
                     stayed = dlg->isVisible();
                 }));
                 if (text.isEmpty()) {
-                    QVERIFY2(stayed && f.env.msgs.saw(kFieldsMissing), what);
+                    QVERIFY2(stayed && f.env.msgs.saw(Msg::kFieldsMissing), what);
                     QVERIFY2(unasked(before, snapshot(f.env.db())).isEmpty(), what);
                     continue;
                 }
@@ -437,7 +391,7 @@ private slots:
                 QCOMPARE(w.lstFiles->item(row)->text(), FileLine(name, version, date));
                 w.lstFiles->setCurrentRow(row);
                 if (!huge(text)) {
-                    QVERIFY(withDialog(w.cmdEditFile, [&](QDialog* dlg) {
+                    QVERIFY(WorkDialog(w.cmdEditFile, [&](QDialog* dlg) {
                         QCOMPARE(child<QLineEdit>(dlg, "txtFile")->text(), name);
                         QCOMPARE(child<QLineEdit>(dlg, "txtVersion")->text(), version);
                     }));
@@ -453,7 +407,7 @@ private slots:
     void problemsSolutionsAndSearches()
     {
         Fixture f;
-        frmVantor& w = *f.w;
+        MainWindow& w = *f.w;
         w.tabGeneral->setCurrentIndex(1);
         QList<BadText> texts = badTexts();
         QString tenMegabytes;
@@ -471,10 +425,10 @@ private slots:
             const Rows before = snapshot(f.env.db());
             f.env.msgs.clear();
             bool stayed = false;
-            QVERIFY(withDialog(w.cmdAddProblem, [&](QDialog* dlg) {
+            QVERIFY(WorkDialog(w.cmdAddProblem, [&](QDialog* dlg) {
                 child<QPlainTextEdit>(dlg, "txtProblem")->setPlainText(typed);
                 child<QPlainTextEdit>(dlg, "txtSolution")->setPlainText(solution);
-                clickOk(dlg);
+                Click(dlg, "cmdOK");
                 stayed = dlg->isVisible();
             }));
             QVERIFY2(!stayed, what + " " + f.env.msgs.lastText().toUtf8());
@@ -515,9 +469,9 @@ private slots:
                     break;
                 ++g_badInputs;
                 f.env.msgs.clear();
-                QVERIFY(withDialog(w.cmdFind, [&](QDialog* dlg) {
+                QVERIFY(WorkDialog(w.cmdFind, [&](QDialog* dlg) {
                     child<QPlainTextEdit>(dlg, box)->setPlainText(typed);
-                    clickOk(dlg);
+                    Click(dlg, "cmdOK");
                     stayed = dlg->isVisible();
                 }));
                 QVERIFY2(!stayed, what);
@@ -549,9 +503,9 @@ private slots:
             env.msgs.clear();
             const QByteArray iniBefore = bytesOf(IniFilePath);
             bool stayed = false;
-            QVERIFY(withDialog(w->cmdPreferences, [&](QDialog* dlg) {
+            QVERIFY(WorkDialog(w->cmdPreferences, [&](QDialog* dlg) {
                 child<QLineEdit>(dlg, "txtDatabase")->setText(bad.text);
-                clickOk(dlg);
+                Click(dlg, "cmdOK");
                 stayed = dlg->isVisible();
                 QCOMPARE(child<QLineEdit>(dlg, "txtDatabase")->text(), bad.text);
             }));
@@ -564,7 +518,7 @@ private slots:
             }
             QVERIFY2(!stayed, what + " " + env.msgs.lastText().toUtf8());
             QVERIFY2(ReadIniSetting("Preferences", "Database", "<none>") == bad.text, what);
-            QVERIFY(withDialog(w->cmdPreferences, [&](QDialog* dlg) {
+            QVERIFY(WorkDialog(w->cmdPreferences, [&](QDialog* dlg) {
                 QVERIFY2(child<QLineEdit>(dlg, "txtDatabase")->text() == bad.text, what);
             }));
         }
@@ -606,7 +560,7 @@ private slots:
     void anotherProcessHoldsTheWriteLock()
     {
         Fixture f;
-        frmVantor& w = *f.w;
+        MainWindow& w = *f.w;
         ++g_faults;
         QProcess holder;
         holder.start(g_helper, {"lock", f.env.dbPath()});
@@ -619,9 +573,9 @@ private slots:
         bool stayed = false;
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(withDialog(w.cmdAddSoftware, [&](QDialog* dlg) {
+        QVERIFY(WorkDialog(w.cmdAddSoftware, [&](QDialog* dlg) {
             child<QLineEdit>(dlg, "txtSoftware")->setText(typed);
-            clickOk(dlg);
+            Click(dlg, "cmdOK");
             stayed = dlg->isVisible();
             QCOMPARE(child<QLineEdit>(dlg, "txtSoftware")->text(), typed);
             dlg->reject(); // the close box: Cancel would refresh, and wait once more
@@ -820,15 +774,17 @@ private slots:
         if (kind == "unreadable")
             QVERIFY(QFile::setPermissions(IniFilePath, QFile::WriteOwner));
 
-        auto w = Main();
-        QVERIFY2(w, qPrintable(env.msgs.lastText()));
+        auto started = Main();
+        QVERIFY2(started, qPrintable(env.msgs.lastText()));
+        const MainWindow w(std::move(started));
         QCOMPARE(env.msgs.count(), 0);
-        QCOMPARE(w->connection()->path(), ownPath ? QString::fromUtf8(own) : DefaultDatabasePath());
+        QCOMPARE(w.dataSoftware->connection()->path(),
+                 ownPath ? QString::fromUtf8(own) : DefaultDatabasePath());
         if (kind == "folder")
             QVERIFY(QFileInfo(IniFilePath).isDir());
         else if (kind != "unreadable")
             QVERIFY(bytesOf(IniFilePath) == bytes);
-        QVERIFY(w->isVisible());
+        QVERIFY(w.form->isVisible());
     }
 
 private:
@@ -836,7 +792,7 @@ private:
     // stays where it was typed, and no row changes.
     void savesFailAndKeepTyping(Fixture& f, const QString& reason)
     {
-        frmVantor& w = *f.w;
+        MainWindow& w = *f.w;
         const Rows before = snapshot(f.env.db());
         // Big enough to need new pages of the file.
         const QString typed =
@@ -854,14 +810,14 @@ private:
 
         auto dialogKeeps = [&](QAbstractButton* opener, const QList<const char*>& boxes,
                                const char* what) {
-            QVERIFY(withDialog(opener, [&](QDialog* dlg) {
+            QVERIFY(WorkDialog(opener, [&](QDialog* dlg) {
                 for (const char* name : boxes) {
                     if (auto* line = dlg->findChild<QLineEdit*>(QLatin1String(name)))
                         line->setText(typed);
                     else
                         child<QPlainTextEdit>(dlg, name)->setPlainText(typed);
                 }
-                clickOk(dlg);
+                Click(dlg, "cmdOK");
                 QVERIFY2(dlg->isVisible(), what);
                 for (const char* name : boxes) {
                     if (auto* line = dlg->findChild<QLineEdit*>(QLatin1String(name)))
@@ -892,14 +848,14 @@ private:
         QVERIFY(w.txtComments->toPlainText() == typed);
         QCOMPARE(w.cboSoftware->currentText(), QStringLiteral("Editor"));
 
-        QVERIFY(f.w->isVisible());
+        QVERIFY(f.w->form->isVisible());
         QVERIFY(unasked(before, snapshot(f.env.db())).isEmpty());
     }
 
     // Once the fault is gone the typing left in the boxes is saved, and so is a new record.
     void savesWorkAgain(Fixture& f)
     {
-        frmVantor& w = *f.w;
+        MainWindow& w = *f.w;
         const Rows before = snapshot(f.env.db());
         f.env.msgs.clear();
         const QString typedSolution = w.txtSolution->toPlainText();
@@ -915,9 +871,9 @@ private:
                  typedComments);
         const QString title = QStringLiteral("after the fault %1").arg(g_faults);
         bool stayed = true;
-        QVERIFY(withDialog(w.cmdAddSoftware, [&](QDialog* dlg) {
+        QVERIFY(WorkDialog(w.cmdAddSoftware, [&](QDialog* dlg) {
             child<QLineEdit>(dlg, "txtSoftware")->setText(title);
-            clickOk(dlg);
+            Click(dlg, "cmdOK");
             stayed = dlg->isVisible();
         }));
         QVERIFY(!stayed);

@@ -99,10 +99,10 @@ private slots:
     {
         TestEnv env;
         auto main = env.openWindow();
-        QStringList cut = cutShort(main.get());
+        QStringList cut = cutShort(main->form.get());
         for (auto make : {dialog<frmAddSoftware>, dialog<frmAddVersion>, dialog<frmAddChanges>,
                           dialog<frmAddFile>, dialog<frmAddProblem>, dialog<frmPreferences>})
-            cut << cutShort(make(main.get()).get());
+            cut << cutShort(make(main->form.get()).get());
         QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1Char('\n'))));
     }
 };

@@ -5,7 +5,6 @@
 #include "core/sql/Like.h"
 #include "core/sql/SqlText.h"
 #include "dialogs/frmAddProblem.h"
-#include "mainwindow/frmVantor.h"
 #include "widgets/BoundTextBox.h"
 #include "widgets/TextBoxLines.h"
 
@@ -19,53 +18,29 @@
 #include <QtTest>
 
 namespace {
-const QString kNoProblems =
-    QStringLiteral("There are no problems/solutions on which to perform a search.");
-const QString kNoRecord = QStringLiteral("There is no record to delete.");
-const QString kNoMatches = QStringLiteral("No matches were found");
-const QString kConfirm = QStringLiteral("Are you sure you want to delete this problem/solution?");
-
 bool like(const QString& pattern, const QString& text)
 {
     return LikeMatch(pattern.toUtf8(), text.toUtf8());
 }
 
-// What the dialog looked like when it opened, for the checks after it closed.
-struct DialogSeen {
-    bool opened = false;
-    QString caption;
-};
-
-// Opens the problem dialog with click, types the two texts and presses OK (or Cancel). The
-// watch ends with the click, so a dialog that never opened cannot catch a later one.
-DialogSeen runDialog(QAbstractButton* click, const QString& problem, const QString& solution,
+// Opens the problem dialog with the command, types the two texts and presses OK (or Cancel).
+DialogSeen runDialog(QAbstractButton* command, const QString& problem, const QString& solution,
                      bool ok = true)
 {
-    DialogSeen seen;
-    QTimer watch;
-    watch.setInterval(5);
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || seen.opened)
-            return;
-        seen.opened = true;
-        seen.caption = modal->windowTitle();
-        modal->findChild<QPlainTextEdit*>("txtProblem")->setPlainText(problem);
-        modal->findChild<QPlainTextEdit*>("txtSolution")->setPlainText(solution);
-        modal->findChild<QPushButton*>(ok ? "cmdOK" : "cmdCancel")->click();
+    return WorkDialog(command, [&](QDialog* dialog) {
+        child<QPlainTextEdit>(dialog, "txtProblem")->setPlainText(problem);
+        child<QPlainTextEdit>(dialog, "txtSolution")->setPlainText(solution);
+        Click(dialog, ok ? "cmdOK" : "cmdCancel");
     });
-    watch.start();
-    click->click();
-    return seen;
 }
 
-QString shown(const frmVantor& w)
+QString shown(const MainWindow& w)
 {
     return w.txtProblem->toPlainText();
 }
 
 // Walks the whole set with the window's own buttons and lists the problems seen.
-QStringList walk(frmVantor& w)
+QStringList walk(MainWindow& w)
 {
     QStringList seen;
     w.cmdFirst->click();
@@ -77,13 +52,6 @@ QStringList walk(frmVantor& w)
             break;
     }
     return seen;
-}
-
-void typeInto(QPlainTextEdit* box, const QString& text)
-{
-    box->setFocus();
-    box->moveCursor(QTextCursor::End);
-    QTest::keyClicks(box, text);
 }
 
 // Whether the paragraph of text that starts at from has no word of 10,000 characters: such a
@@ -139,7 +107,7 @@ class TestProblems : public QObject {
         TestEnv env;
         qint64 editor = 0;
         qint64 empty = 0;
-        std::unique_ptr<frmVantor> w;
+        std::unique_ptr<MainWindow> w;
         explicit Fixture(const QStringList& problems, bool select = true)
         {
             editor = env.addTitle("Editor");
@@ -275,15 +243,14 @@ private slots:
             b->click();
         QCOMPARE(f.env.msgs.count(), 0);
 
-        w.cmdFind_Click();
-        QCOMPARE(f.env.msgs.lastText(), kNoProblems);
+        w.form->cmdFind_Click();
+        QCOMPARE(f.env.msgs.lastText(), Msg::kNoProblemsToSearch);
         const DialogSeen add = runDialog(w.cmdAddProblem, "orphan", "none");
         QVERIFY(!add.opened);
-        QCOMPARE(f.env.msgs.lastText(),
-                 QString("There is no software title to add a problem/solution to."));
+        QCOMPARE(f.env.msgs.lastText(), Msg::kNoTitleForProblem);
         QCOMPARE(f.env.msgs.calls.last().icon, MsgIcon::Information);
         w.cmdDeleteProblem->click();
-        QCOMPARE(f.env.msgs.lastText(), kNoRecord);
+        QCOMPARE(f.env.msgs.lastText(), Msg::kNoRecord);
         QCOMPARE(f.env.count("Problems"), 1);
     }
 
@@ -326,8 +293,7 @@ private slots:
                               "whatx", "it's", "its"})
             env.addProblem(id, QString::fromUtf8(p), "s");
         env.addProblem(id, QVariant(), "null problem");
-        auto w = env.openWindow();
-        SelectTitle(*w, "T");
+        auto w = env.openWindow("T");
         auto matches = [&](const QString& problem) {
             runDialog(w->cmdFind, problem, "");
             return w->dataProblems->RecordCount() ? walk(*w) : QStringList();
@@ -340,7 +306,7 @@ private slots:
         QCOMPARE(matches("it's"), QStringList({"it's"}));
         QCOMPARE(matches("*'*"), QStringList({"it's"}));
         QCOMPARE(matches("?"), QStringList());
-        QCOMPARE(env.msgs.lastText(), kNoMatches);
+        QCOMPARE(env.msgs.lastText(), Msg::kNoMatches);
         // Only that message: no search failed in the database.
         QCOMPARE(env.msgs.count(), 1);
         for (const MsgBoxCall& c : env.msgs.calls)
@@ -372,7 +338,7 @@ private slots:
         Fixture f({"one", "two"});
         auto& w = *f.w;
         runDialog(w.cmdFind, "nothing like it", "");
-        QCOMPARE(f.env.msgs.lastText(), kNoMatches);
+        QCOMPARE(f.env.msgs.lastText(), Msg::kNoMatches);
         QCOMPARE(f.env.msgs.calls.last().icon, MsgIcon::Information);
         QCOMPARE(shown(w), QString());
         QVERIFY(w.txtProblem->isReadOnly());
@@ -381,7 +347,7 @@ private slots:
         f.env.msgs.clear();
         w.cmdDeleteProblem->click();
         QCOMPARE(f.env.msgs.count(), 1);
-        QCOMPARE(f.env.msgs.lastText(), kNoRecord);
+        QCOMPARE(f.env.msgs.lastText(), Msg::kNoRecord);
         QCOMPARE(f.env.count("Problems"), 2);
         w.cmdClear->click();
         QCOMPARE(f.env.msgs.count(), 1);
@@ -403,7 +369,7 @@ private slots:
         SelectTitle(w, "Empty");
         const DialogSeen none = runDialog(w.cmdFind, "x", "");
         QVERIFY(!none.opened);
-        QCOMPARE(f.env.msgs.lastText(), kNoProblems);
+        QCOMPARE(f.env.msgs.lastText(), Msg::kNoProblemsToSearch);
         QCOMPARE(f.env.msgs.count(), 1);
     }
     void titleSelectionEndsASearch()
@@ -447,8 +413,7 @@ private slots:
 
         // Cancel and the close box write nothing.
         runDialog(w.cmdAddProblem, "cancelled", "x", false);
-        QTimer::singleShot(50, [] { QApplication::activeModalWidget()->close(); });
-        w.cmdAddProblem->click();
+        WorkDialog(w.cmdAddProblem, [](QDialog* d) { d->close(); });
         QCOMPARE(f.env.count("Problems"), 3);
         QCOMPARE(f.env.msgs.count(), 0);
     }
@@ -480,27 +445,19 @@ private slots:
     {
         Fixture f({"one"});
         auto& w = *f.w;
-        f.env.scalar("CREATE TRIGGER refuse BEFORE INSERT ON Problems "
-                     "BEGIN SELECT RAISE(ABORT, 'disk is full'); END");
+        FailingWrites failing(f.env, "INSERT", "Problems");
         bool stayedOpen = false;
-        QTimer watch;
-        watch.setInterval(5);
-        QObject::connect(&watch, &QTimer::timeout, [&] {
-            auto* dlg = qobject_cast<frmAddProblem*>(QApplication::activeModalWidget());
-            if (!dlg)
-                return;
-            watch.stop();
-            dlg->txtProblem->setPlainText("new");
-            dlg->cmdOK->click();
-            stayedOpen = dlg->isVisible() && dlg->txtProblem->toPlainText() == "new";
-            f.env.scalar("DROP TRIGGER refuse");
-            dlg->cmdOK->click();
+        WorkDialog(w.cmdAddProblem, [&](QDialog* dlg) {
+            auto* problem = child<QPlainTextEdit>(dlg, "txtProblem");
+            problem->setPlainText("new");
+            Click(dlg, "cmdOK");
+            stayedOpen = dlg->isVisible() && problem->toPlainText() == "new";
+            failing.stop();
+            Click(dlg, "cmdOK");
         });
-        watch.start();
-        w.cmdAddProblem->click();
         QVERIFY(stayedOpen);
         QCOMPARE(f.env.msgs.count(), 1);
-        QCOMPARE(f.env.msgs.calls.first().icon, MsgIcon::Critical);
+        QVERIFY(f.env.msgs.sawDatabaseError(FailingWrites::kReason));
         QCOMPARE(f.problemsOf(f.editor), QString("one|new"));
         QCOMPARE(shown(w), QString("new"));
         w.cmdNext->click();
@@ -511,7 +468,7 @@ private slots:
         Fixture f({"one"});
         auto& w = *f.w;
         EditMode = 1;
-        frmAddProblem dlg(&w);
+        frmAddProblem dlg(w.form.get());
         dlg.Form_Load();
         dlg.show();
         QCOMPARE(dlg.windowTitle(), QString("Add Problem/Solution"));
@@ -549,7 +506,7 @@ private slots:
         w.cmdNext->click();
         QCOMPARE(shown(w), QString("three"));
         w.cmdDeleteProblem->click(); // answered No
-        QCOMPARE(f.env.msgs.lastText(), kConfirm);
+        QCOMPARE(f.env.msgs.lastText(), Msg::kDeleteProblem);
         QCOMPARE(f.env.msgs.calls.last().buttons, MsgButtons::YesNo);
         QCOMPARE(f.env.msgs.calls.last().defaultButton, MsgResult::No);
         QCOMPARE(f.env.msgs.calls.last().icon, MsgIcon::Question);
@@ -574,7 +531,7 @@ private slots:
         QCOMPARE(shown(w), QString());
         f.env.msgs.clear();
         w.cmdDeleteProblem->click();
-        QCOMPARE(f.env.msgs.lastText(), kNoRecord);
+        QCOMPARE(f.env.msgs.lastText(), Msg::kNoRecord);
         QCOMPARE(f.env.msgs.count(), 1);
         QCOMPARE(f.env.count("Problems"), 1);
     }
@@ -678,7 +635,7 @@ private slots:
         auto& w = *f.w;
         w.cmdNext->click();
         typeInto(w.txtProblem, " closing");
-        QVERIFY(w.close());
+        QVERIFY(w.form->close());
         QCOMPARE(f.problemsOf(f.editor), QString("one|two closing"));
         QCOMPARE(f.env.msgs.count(), 0);
     }

@@ -6,7 +6,6 @@
 #include "core/sql/Like.h"
 #include "core/sql/SqlText.h"
 #include "core/text/TextFormat.h"
-#include "mainwindow/frmVantor.h"
 #include "tests/TestSupport.h"
 
 #include <QComboBox>
@@ -346,10 +345,7 @@ private slots:
             return x.compare(y, Qt::CaseInsensitive) < 0;
         });
         auto w = env.openWindow();
-        QStringList shown;
-        for (int i = 0; i < w->cboSoftware->count(); ++i)
-            shown << w->cboSoftware->itemText(i);
-        QCOMPARE(shown, expected);
+        QCOMPARE(Titles(w->cboSoftware), expected);
         QCOMPARE(w->cboSoftware->currentIndex(), -1);
     }
 };

@@ -164,8 +164,7 @@ private slots:
         env.addFile(v, "HELP.HLP", "2", QDate(1999, 1, 2));
         env.addChange(v, "Faster start");
         env.addChange(v, QString(300, 'x')); // wider than the page: printed unbroken
-        auto w = env.openWindow();
-        SelectTitle(*w, "Alpha");
+        auto w = env.openWindow("Alpha");
         PrintRecorder rec;
         w->mnuPrintVersionInfo->trigger();
 
@@ -203,8 +202,7 @@ private slots:
         env.addVersion(sw, "1.0", QDate(2000, 2, 3));
         const qint64 v2 = env.addVersion(sw, "2.0", QDate(2001, 2, 3));
         env.addFile(v2, "A.EXE", "1", QDate(2001, 1, 1));
-        auto w = env.openWindow();
-        SelectTitle(*w, "Alpha");
+        auto w = env.openWindow("Alpha");
         {
             PrintRecorder rec;
             w->mnuPrintVersionInfo->trigger();
@@ -234,8 +232,7 @@ private slots:
         env.addVersion(sw, "1.0 beta 2", QDate(2002, 3, 4));
         env.addVersion(sw, "12345678901234567890", QDate(2003, 4, 5));
         env.addVersion(sw, "a release number longer than the column", QDate(2004, 5, 6));
-        auto w = env.openWindow();
-        SelectTitle(*w, "Alpha");
+        auto w = env.openWindow("Alpha");
         const QStringList expected[] = {
             {"Version:  1.0 beta 2", "Date:     " + DateText(QDate(2002, 3, 4))},
             {"Version:  12345678901234567890", "Date:     " + DateText(QDate(2003, 4, 5))},
@@ -256,8 +253,7 @@ private slots:
         TestEnv env;
         const qint64 sw = env.addTitle("Gamma");
         env.addProblem(sw, "p", "s");
-        auto w = env.openWindow();
-        SelectTitle(*w, "Gamma");
+        auto w = env.openWindow("Gamma");
         QCOMPARE(w->lstVersionDate->count(), 0);
         PrintRecorder rec;
         for (QAction* a : w->mnuPrint->actions())
@@ -267,7 +263,7 @@ private slots:
         QVERIFY(!QApplication::overrideCursor());
         QCOMPARE(env.msgs.count(), 4);
         for (const MsgBoxCall& c : env.msgs.calls) {
-            QCOMPARE(c.text, "You have not selected a version to print.");
+            QCOMPARE(c.text, Msg::kNoVersionToPrint);
             QCOMPARE(c.icon, MsgIcon::Information);
         }
         QCOMPARE(w->dataProblems->position(), 0);
@@ -280,8 +276,7 @@ private slots:
         env.addVersion(sw, "1.0", QDate(2000, 1, 1));
         env.addProblem(sw, "p1", "s1");
         env.addProblem(sw, "p2", "s2");
-        auto w = env.openWindow();
-        SelectTitle(*w, "Alpha");
+        auto w = env.openWindow("Alpha");
         w->dataProblems->MoveNext();
         PrintRecorder rec;
         rec.cancel = true;
@@ -300,15 +295,10 @@ private slots:
         TestEnv env;
         const qint64 sw = env.addTitle("Alpha");
         env.addVersion(sw, "1.0", QDate(2000, 1, 1));
-        auto w = env.openWindow();
-        SelectTitle(*w, "Alpha");
-        bool sawDialog = false;
-        OnNextModal([&](QWidget* modal) {
-            sawDialog = true;
-            static_cast<QDialog*>(modal)->reject();
-        });
-        w->mnuPrintComments->trigger();
-        QVERIFY(sawDialog);
+        auto w = env.openWindow("Alpha");
+        QVERIFY(WorkDialog([&] { w->mnuPrintComments->trigger(); },
+                           [](QDialog* print) { print->reject(); })
+                    .opened);
         QVERIFY(!QApplication::overrideCursor());
         QCOMPARE(env.msgs.count(), 0);
     }
@@ -322,19 +312,18 @@ private slots:
         TestEnv env;
         const qint64 sw = env.addTitle("Alpha", "From the dialog.");
         env.addVersion(sw, "1.0", QDate(2000, 1, 1));
-        auto w = env.openWindow();
-        SelectTitle(*w, "Alpha");
+        auto w = env.openWindow("Alpha");
         const QString pdf = env.folder() + "/dialog.pdf";
         QStringList names;
-        OnNextModal([&](QWidget* modal) {
-            for (auto* edit : modal->findChildren<QLineEdit*>())
-                names << edit->objectName();
-            auto* file = modal->findChild<QLineEdit*>("filename");
-            if (file)
-                file->setText(pdf);
-            static_cast<QDialog*>(modal)->accept();
-        });
-        w->mnuPrintComments->trigger();
+        WorkDialog([&] { w->mnuPrintComments->trigger(); },
+                   [&](QDialog* modal) {
+                       for (auto* edit : modal->findChildren<QLineEdit*>())
+                           names << edit->objectName();
+                       auto* file = modal->findChild<QLineEdit*>("filename");
+                       if (file)
+                           file->setText(pdf);
+                       modal->accept();
+                   });
         QVERIFY2(QFile::exists(pdf), qPrintable(names.join(",")));
         QProcess p;
         p.start("pdftotext", {pdf, "-"});
@@ -349,8 +338,7 @@ private slots:
         env.addVersion(sw, "3.0", QDate(2005, 6, 7));
         const QString problem = words(40, "word") + "\n\nsecond paragraph";
         env.addProblem(sw, problem, QVariant());
-        auto w = env.openWindow();
-        SelectTitle(*w, "Alpha");
+        auto w = env.openWindow("Alpha");
         // The problems tab has never been open: its boxes were never shown.
         QCOMPARE(w->tabGeneral->currentIndex(), 0);
         PrintRecorder rec;
@@ -391,8 +379,7 @@ private slots:
         TestEnv env;
         const qint64 sw = env.addTitle("Alpha");
         env.addVersion(sw, "1.0", QDate(2000, 1, 1));
-        auto w = env.openWindow();
-        SelectTitle(*w, "Alpha");
+        auto w = env.openWindow("Alpha");
         PrintRecorder rec;
         w->mnuPrintCurrentProblemSolution->trigger();
         QCOMPARE(rec.texts().mid(5), (QStringList{"Problem", "", "Solution", ""}));
@@ -452,16 +439,17 @@ private slots:
         QStringList current[2];
         for (int pass = 0; pass < 2; ++pass) {
             // First a window that was never shown, then the problems tab open on screen.
-            auto w = std::make_unique<frmVantor>();
-            w->Form_Load();
+            auto form = std::make_unique<frmVantor>();
+            form->Form_Load();
+            MainWindow w(std::move(form));
             if (pass == 1) {
-                w->show();
-                w->tabGeneral->setCurrentIndex(1);
-                QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+                w.form->show();
+                w.tabGeneral->setCurrentIndex(1);
+                QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
             }
-            SelectTitle(*w, "Alpha");
+            SelectTitle(w, "Alpha");
             PrintRecorder rec;
-            w->mnuPrintCurrentProblemSolution->trigger();
+            w.mnuPrintCurrentProblemSolution->trigger();
             current[pass] = rec.texts();
         }
         QCOMPARE(current[0], current[1]);
@@ -473,13 +461,12 @@ private slots:
         TestEnv env;
         const qint64 sw = env.addTitle("Alpha");
         env.addVersion(sw, "1.0", QDate(2000, 1, 1));
-        auto w = env.openWindow();
-        SelectTitle(*w, "Alpha");
+        auto w = env.openWindow("Alpha");
         PrintRecorder rec;
         w->mnuPrintAllProblemSolution->trigger();
         QCOMPARE(rec.dialogs, 0);
         QCOMPARE(env.msgs.count(), 1);
-        QCOMPARE(env.msgs.lastText(), "There are no problems and solutions to print.");
+        QCOMPARE(env.msgs.lastText(), Msg::kNoProblemsToPrint);
         QCOMPARE(env.msgs.calls[0].icon, MsgIcon::Information);
         QVERIFY(!QApplication::overrideCursor());
     }
@@ -493,8 +480,7 @@ private slots:
             env.addProblem(sw, i == 2 ? QVariant() : QVariant(QString("problem %1").arg(i)),
                            i == 3 ? QVariant() : QVariant(QString("solution %1").arg(i)));
         }
-        auto w = env.openWindow();
-        SelectTitle(*w, "Alpha");
+        auto w = env.openWindow("Alpha");
         for (int i = 0; i < 3; ++i)
             w->dataProblems->MoveNext();
         QCOMPARE(w->txtProblem->toPlainText(), "problem 4");
@@ -541,8 +527,7 @@ private slots:
         env.addProblem(sw, "disk full", "free space");
         env.addProblem(sw, "printer jam", "open the tray");
         env.addProblem(sw, "disk slow", "defragment");
-        auto w = env.openWindow();
-        SelectTitle(*w, "Alpha");
+        auto w = env.openWindow("Alpha");
         w->dataProblems->setRecordSource(Sql::ProblemSearch(sw, "disk*", ""));
         w->dataProblems->Refresh();
         w->dataProblems->MoveNext();
@@ -571,8 +556,7 @@ private slots:
         const QString comments = QString(120, 'c') + "\nshort\n\n" + words(40, "note");
         const qint64 sw = env.addTitle("Alpha", comments);
         env.addVersion(sw, "1.0", QDate(2000, 1, 1));
-        auto w = env.openWindow();
-        SelectTitle(*w, "Alpha");
+        auto w = env.openWindow("Alpha");
         PrintRecorder rec;
         w->mnuPrintComments->trigger();
         QVERIFY(rec.surface->ended());
@@ -596,8 +580,7 @@ private slots:
         const QString wide(80, 'W');
         for (const QString& t : {wide, QString("Alpha")})
             env.addVersion(env.addTitle(t), "1.0", QDate(2000, 1, 1));
-        auto w = env.openWindow();
-        SelectTitle(*w, wide);
+        auto w = env.openWindow(wide);
         PrintRecorder rec;
         w->mnuPrintComments->trigger();
         QVERIFY(rec.lines()[2].x < 0);
@@ -611,8 +594,7 @@ private slots:
         const qint64 v = env.addVersion(sw, "1.0", QDate(2000, 1, 1));
         for (int i = 0; i < 150; ++i)
             env.addChange(v, QString("change %1").arg(i));
-        auto w = env.openWindow();
-        SelectTitle(*w, "Alpha");
+        auto w = env.openWindow("Alpha");
         PrintRecorder rec;
         w->mnuPrintVersionInfo->trigger();
         QVERIFY(rec.surface->ended());
@@ -650,8 +632,7 @@ private slots:
         env.addChange(v, "Rewrote the importer");
         env.addProblem(sw, "Crash on start", "Delete the cache");
         env.addProblem(sw, "Slow search", "Rebuild the index");
-        auto w = env.openWindow();
-        SelectTitle(*w, "Alpha Suite");
+        auto w = env.openWindow("Alpha Suite");
 
         QString pdf;
         Report::SetPrintDialogHook([&](QWidget*) -> std::shared_ptr<PrintSurface> {
