@@ -14,9 +14,10 @@ class QTabWidget;
 class QToolButton;
 class RecordSource;
 class Connection;
+struct ReportContext;
 
 // The main window: the title list, three tabs, and every command of the program.
-// Dialogs and reports work directly on its record sources and controls.
+// Dialogs work directly on its record sources and controls; reports are handed what they print.
 class frmVantor : public QWidget {
     Q_OBJECT
 public:
@@ -132,6 +133,8 @@ private:
     void buildProblemTab(QWidget* page);
     void buildCommentTab(QWidget* page);
     void buildPrintMenu();
+    // What the reports print, as the window shows it now.
+    ReportContext reportContext();
     void connectHandlers();
     void Form_Resize();
     bool SaveBoundBoxes();
