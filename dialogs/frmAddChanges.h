@@ -1,31 +1,24 @@
 #pragma once
 
-#include "widgets/VantorDialog.h"
+#include "dialogs/DetailDialog.h"
 
-class QLabel;
 class QLineEdit;
-class QPushButton;
 
 // Adds a change/reason to the selected version, or edits the selected one.
-class frmAddChanges : public VantorDialog {
+class frmAddChanges : public DetailDialog {
     Q_OBJECT
 public:
-    explicit frmAddChanges(frmVantor* main);
+    // target.set holds the version's changes; changeId is the edited change's key.
+    frmAddChanges(QWidget* parent, const EditTarget& target, const QString& releaseId,
+                  const QString& changeId, const ShowSave& show);
 
-    // Reads the mode from EditMode; in edit mode loads the selected change. False when that
-    // change could not be read, in which case the dialog must not be shown.
+    // In edit mode loads the change. False when it could not be read, in which case the
+    // dialog must not be shown.
     bool Form_Load();
 
-    QLabel* Label1;
-    QLineEdit* txtChange;
-    QPushButton* cmdOK;
-    QPushButton* cmdCancel;
-
 public slots:
-    void cmdOK_Click();
-    void cmdCancel_Click();
+    void cmdOK_Click() override;
 
 private:
-    // ChangeID of the change being edited.
-    QString m_changeId;
+    QLineEdit* txtChange;
 };

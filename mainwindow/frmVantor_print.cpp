@@ -1,6 +1,7 @@
 // The Print button's menu and its four reports.
 #include "mainwindow/frmVantor.h"
 
+#include "mainwindow/ListPair.h"
 #include "reports/AllProblemsReport.h"
 #include "reports/CommentsReport.h"
 #include "reports/ProblemReport.h"

@@ -3,10 +3,10 @@
 
 #include "core/data/DbError.h"
 #include "core/data/RecordSource.h"
-#include "core/settings/Settings.h"
 #include "core/sql/SqlText.h"
 #include "dialogs/frmAddSoftware.h"
 #include "dialogs/frmAddVersion.h"
+#include "mainwindow/ListPair.h"
 #include "widgets/DbCommand.h"
 #include "widgets/MsgBox.h"
 
@@ -28,12 +28,21 @@ void frmVantor::RelistTitles(const QString& title)
         ShowNoTitleState();
 }
 
+void frmVantor::openSoftwareDialog(EditMode mode)
+{
+    frmAddSoftware dlg(this, {dataSoftware, connection(), mode}, cboSoftware->currentText(),
+                       [this](const QString& title) { RelistTitles(title); });
+    if (!dlg.Form_Load())
+        return;
+    dlg.exec();
+    // Cancel shows the title again as it was chosen; the close box leaves the window as it is.
+    if (dlg.cancelPressed() && !cboSoftware->currentText().isEmpty())
+        cboSoftware_Click();
+}
+
 void frmVantor::cmdAddSoftware_Click()
 {
-    EditMode = 1;
-    frmAddSoftware dlg(this);
-    if (dlg.Form_Load())
-        dlg.exec();
+    openSoftwareDialog(EditMode::Add);
 }
 
 void frmVantor::cmdEditSoftware_Click()
@@ -42,10 +51,7 @@ void frmVantor::cmdEditSoftware_Click()
         MsgInform(QStringLiteral("You have not selected a record to edit."));
         return;
     }
-    EditMode = 2;
-    frmAddSoftware dlg(this);
-    if (dlg.Form_Load())
-        dlg.exec();
+    openSoftwareDialog(EditMode::Edit);
 }
 
 void frmVantor::cmdDeleteSoftware_Click()
@@ -63,10 +69,7 @@ void frmVantor::cmdDeleteSoftware_Click()
     const bool ok = RunCommand(connection(), [&] {
         dataSoftware->setRecordSource(Sql::kAllSoftware);
         dataSoftware->Refresh();
-        if (!dataSoftware->isBOF())
-            dataSoftware->MoveFirst();
-        if (!dataSoftware->Find(Sql::TitleCriterion(title)))
-            throw DbError(
+        FindRow(dataSoftware, Sql::TitleCriterion(title),
                 QStringLiteral("The title \"%1\" is no longer in the database.").arg(title));
         dataSoftware->Delete();
         dataSoftware->Requery();
@@ -81,16 +84,29 @@ void frmVantor::cmdDeleteSoftware_Click()
     ShowNoTitleState();
 }
 
+void frmVantor::openVersionDialog(EditMode mode)
+{
+    const ShowSave show = {[this] {
+                               FillVersionList();
+                               const bool any = lstVersionDate->count() > 0;
+                               if (any)
+                                   lstVersionDate->setCurrentRow(0);
+                               SetDetailCommandsEnabled(any);
+                           },
+                           [this] { cboSoftware_Click(); }};
+    frmAddVersion dlg(this, {dataVersions, connection(), mode}, dataSoftware,
+                      SelectedKey(lstVersionDate, lstVersionID), show);
+    if (dlg.Form_Load())
+        dlg.exec();
+}
+
 void frmVantor::cmdAddVersion_Click()
 {
-    if (cboSoftware->currentText().isEmpty() || !dataSoftware->hasCurrentRow()) {
+    if (!titleShown()) {
         MsgInform(QStringLiteral("You have not selected a software record to add a version to."));
         return;
     }
-    EditMode = 1;
-    frmAddVersion dlg(this);
-    if (dlg.Form_Load())
-        dlg.exec();
+    openVersionDialog(EditMode::Add);
 }
 
 void frmVantor::cmdEditVersion_Click()
@@ -99,18 +115,23 @@ void frmVantor::cmdEditVersion_Click()
         MsgInform(QStringLiteral("You have not selected a record to edit."));
         return;
     }
-    EditMode = 2;
-    frmAddVersion dlg(this);
-    if (dlg.Form_Load())
-        dlg.exec();
+    openVersionDialog(EditMode::Edit);
+}
+
+frmVantor::RecordList frmVantor::versionList()
+{
+    // Only the version's row is deleted; the database removes its changes and files with it.
+    return {lstVersionDate,
+            lstVersionID,
+            dataVersions,
+            &frmVantor::FillVersionList,
+            Sql::ReleaseCriterion,
+            QStringLiteral(
+                "Are you sure you want to delete this version and all its related information?"),
+            QStringLiteral("The version is no longer in the database.")};
 }
 
 void frmVantor::cmdDeleteVersion_Click()
 {
-    // Only the version's row is deleted; the database removes its changes and files with it.
-    DeleteChosenRow(
-        lstVersionDate, lstVersionID, dataVersions, Sql::ReleaseCriterion,
-        QStringLiteral(
-            "Are you sure you want to delete this version and all its related information?"),
-        QStringLiteral("The version is no longer in the database."));
+    DeleteChosenRow(versionList());
 }

@@ -49,7 +49,6 @@ TestEnv::TestEnv()
     SetProgramFolder(folder());
     IniFilePath = folder() + QStringLiteral("/VANTOR.INI");
     DatabasePath = DefaultDatabasePath();
-    EditMode = 0;
 }
 
 TestEnv::~TestEnv()

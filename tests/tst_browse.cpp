@@ -1,5 +1,5 @@
 #include "core/text/TextFormat.h"
-#include "mainwindow/frmVantor.h"
+#include "mainwindow/ListPair.h"
 #include "tests/TestSupport.h"
 #include "widgets/BoundTextBox.h"
 
@@ -57,11 +57,11 @@ private slots:
         QCOMPARE(w->lstVersionDate->currentRow(), 0);
         QCOMPARE(w->lstVersionID->currentRow(), 0);
         QCOMPARE(Lines(w->lstChanges), QStringList({"Faster start", "Fixed printing"}));
-        QCOMPARE(frmVantor::SelectedIndex(w->lstChanges), -1);
+        QCOMPARE(SelectedIndex(w->lstChanges), -1);
         QCOMPARE(Lines(w->lstFiles).first(),
                  "setup.exe" + QString(11, ' ') + "1.0" + QString(17, ' ') + "02/03/1999");
-        QCOMPARE(frmVantor::SelectedIndex(w->lstFiles), 0);
-        QCOMPARE(frmVantor::SelectedIndex(w->lstFileID), 0);
+        QCOMPARE(SelectedIndex(w->lstFiles), 0);
+        QCOMPARE(SelectedIndex(w->lstFileID), 0);
         QCOMPARE(w->txtProblem->toPlainText(), "First problem");
         QCOMPARE(w->txtSolution->toPlainText(), "First solution");
 
@@ -69,22 +69,21 @@ private slots:
         // has the focus.
         ClickLine(w->lstFiles, 1);
         QCOMPARE(w->lstFileID->currentRow(), 1);
-        QCOMPARE(frmVantor::SelectedKey(w->lstFiles, w->lstFileID), QString::number(f2));
+        QCOMPARE(SelectedKey(w->lstFiles, w->lstFileID), QString::number(f2));
         ClickLine(w->lstChanges, 1);
         QCOMPARE(w->lstChangeID->currentRow(), 1);
-        QCOMPARE(frmVantor::SelectedKey(w->lstChanges, w->lstChangeID), QString::number(c2));
+        QCOMPARE(SelectedKey(w->lstChanges, w->lstChangeID), QString::number(c2));
         QTest::keyClick(w->lstFiles, Qt::Key_Up);
         QCOMPARE(w->lstFileID->currentRow(), 0);
         QTest::keyClick(w->lstChanges, Qt::Key_Up);
-        QCOMPARE(frmVantor::SelectedKey(w->lstChanges, w->lstChangeID),
-                 w->lstChangeID->item(0)->text());
+        QCOMPARE(SelectedKey(w->lstChanges, w->lstChangeID), w->lstChangeID->item(0)->text());
 
         // A version with changes only selects no change and lists no file.
         ClickLine(w->lstVersionDate, 1);
         QCOMPARE(w->lstVersionID->currentRow(), 1);
         QCOMPARE(Lines(w->lstChanges), QStringList({"Only a change"}));
         QCOMPARE(w->lstFiles->count(), 0);
-        QCOMPARE(frmVantor::SelectedIndex(w->lstChanges), -1);
+        QCOMPARE(SelectedIndex(w->lstChanges), -1);
     }
 
     void noSelectedVersionRunsNothing()

@@ -4,6 +4,7 @@
 #include "core/settings/Settings.h"
 #include "core/sql/Like.h"
 #include "core/sql/SqlText.h"
+#include "dialogs/EditDialog.h"
 #include "dialogs/frmAddProblem.h"
 #include "widgets/BoundTextBox.h"
 #include "widgets/TextBoxLines.h"
@@ -23,15 +24,25 @@ bool like(const QString& pattern, const QString& text)
     return LikeMatch(pattern.toUtf8(), text.toUtf8());
 }
 
+// What the problem dialog looked like when it opened, for the checks after it closed.
+struct ProblemDialogSeen {
+    bool opened = false;
+    QString caption;
+    EditMode mode = EditMode::Add;
+};
+
 // Opens the problem dialog with the command, types the two texts and presses OK (or Cancel).
-DialogSeen runDialog(QAbstractButton* command, const QString& problem, const QString& solution,
-                     bool ok = true)
+ProblemDialogSeen runDialog(QAbstractButton* command, const QString& problem,
+                            const QString& solution, bool ok = true)
 {
-    return WorkDialog(command, [&](QDialog* dialog) {
+    EditMode mode = EditMode::Add;
+    const DialogSeen seen = WorkDialog(command, [&](QDialog* dialog) {
+        mode = qobject_cast<EditDialog*>(dialog)->mode();
         child<QPlainTextEdit>(dialog, "txtProblem")->setPlainText(problem);
         child<QPlainTextEdit>(dialog, "txtSolution")->setPlainText(solution);
         Click(dialog, ok ? "cmdOK" : "cmdCancel");
     });
+    return {seen.opened, seen.caption, mode};
 }
 
 QString shown(const MainWindow& w)
@@ -245,7 +256,7 @@ private slots:
 
         w.form->cmdFind_Click();
         QCOMPARE(f.env.msgs.lastText(), Msg::kNoProblemsToSearch);
-        const DialogSeen add = runDialog(w.cmdAddProblem, "orphan", "none");
+        const ProblemDialogSeen add = runDialog(w.cmdAddProblem, "orphan", "none");
         QVERIFY(!add.opened);
         QCOMPARE(f.env.msgs.lastText(), Msg::kNoTitleForProblem);
         QCOMPARE(f.env.msgs.calls.last().icon, MsgIcon::Information);
@@ -258,10 +269,10 @@ private slots:
     {
         Fixture f({"abc", "xabcx", "ABC", "a-b-c", "abcd", "zzz"});
         auto& w = *f.w;
-        DialogSeen d = runDialog(w.cmdFind, "abc", "");
+        ProblemDialogSeen d = runDialog(w.cmdFind, "abc", "");
         QVERIFY(d.opened);
         QCOMPARE(d.caption, QString("Find Problem/Solution"));
-        QCOMPARE(EditMode, qint16(2));
+        QCOMPARE(d.mode, EditMode::Find);
         QCOMPARE(walk(w), QStringList({"abc", "ABC"}));
 
         runDialog(w.cmdFind, "*abc*", "");
@@ -360,14 +371,14 @@ private slots:
         auto& w = *f.w;
         runDialog(w.cmdFind, "t*", "");
         QCOMPARE(walk(w), QStringList({"two", "three"}));
-        const DialogSeen d = runDialog(w.cmdFind, "one", "", false);
+        const ProblemDialogSeen d = runDialog(w.cmdFind, "one", "", false);
         QVERIFY(d.opened);
         QCOMPARE(shown(w), QString("one"));
         QCOMPARE(walk(w), QStringList({"one", "two", "three"}));
 
         // No problems: the message, and no dialog.
         SelectTitle(w, "Empty");
-        const DialogSeen none = runDialog(w.cmdFind, "x", "");
+        const ProblemDialogSeen none = runDialog(w.cmdFind, "x", "");
         QVERIFY(!none.opened);
         QCOMPARE(f.env.msgs.lastText(), Msg::kNoProblemsToSearch);
         QCOMPARE(f.env.msgs.count(), 1);
@@ -386,11 +397,11 @@ private slots:
     {
         Fixture f({"one"});
         auto& w = *f.w;
-        const DialogSeen d =
+        const ProblemDialogSeen d =
             runDialog(w.cmdAddProblem, "  line 1\r\nline 2  \n", "it's \"fixed\"\n");
         QVERIFY(d.opened);
         QCOMPARE(d.caption, QString("Add Problem/Solution"));
-        QCOMPARE(EditMode, qint16(1));
+        QCOMPARE(d.mode, EditMode::Add);
         QCOMPARE(f.env.count("Problems"), 2);
         const QString stored =
             f.env.scalar("SELECT Problem FROM Problems ORDER BY rowid DESC").toString();
@@ -467,32 +478,38 @@ private slots:
     {
         Fixture f({"one"});
         auto& w = *f.w;
-        EditMode = 1;
-        frmAddProblem dlg(w.form.get());
+        frmAddProblem dlg(w.form.get(),
+                          {w.dataProblems, w.dataProblems->connection(), EditMode::Add},
+                          w.dataSoftware);
         dlg.Form_Load();
         dlg.show();
         QCOMPARE(dlg.windowTitle(), QString("Add Problem/Solution"));
-        const auto labels = dlg.findChildren<QLabel*>("Label1");
+        auto labels = dlg.findChildren<QLabel*>("Label1");
         QCOMPARE(labels.size(), 2);
-        QCOMPARE(dlg.Label1[0]->property("Index").toInt(), 0);
-        QCOMPARE(dlg.Label1[0]->text(), QString("Problem"));
-        QCOMPARE(dlg.Label1[1]->property("Index").toInt(), 1);
-        QCOMPARE(dlg.Label1[1]->text(), QString("Solution"));
-        QCOMPARE(dlg.txtProblem->font().family(), QString("Courier New"));
-        QCOMPARE(dlg.txtSolution->font().pointSizeF(), 8.25);
-        QVERIFY(dlg.txtProblem->geometry().right() < dlg.txtSolution->geometry().left());
-        QVERIFY(dlg.txtProblem->toPlainText().isEmpty());
+        std::sort(labels.begin(), labels.end(), [](const QLabel* a, const QLabel* b) {
+            return a->property("Index").toInt() < b->property("Index").toInt();
+        });
+        QCOMPARE(labels[0]->property("Index").toInt(), 0);
+        QCOMPARE(labels[0]->text(), QString("Problem"));
+        QCOMPARE(labels[1]->property("Index").toInt(), 1);
+        QCOMPARE(labels[1]->text(), QString("Solution"));
+        auto* problem = child<QPlainTextEdit>(&dlg, "txtProblem");
+        auto* solution = child<QPlainTextEdit>(&dlg, "txtSolution");
+        QCOMPARE(problem->font().family(), QString("Courier New"));
+        QCOMPARE(solution->font().pointSizeF(), 8.25);
+        QVERIFY(problem->geometry().right() < solution->geometry().left());
+        QVERIFY(problem->toPlainText().isEmpty());
 
         // Enter breaks the line in a box; Escape presses nothing; Enter or Space on a button
         // presses it.
-        typeInto(dlg.txtProblem, "a");
-        QTest::keyClick(dlg.txtProblem, Qt::Key_Return);
-        QTest::keyClicks(dlg.txtProblem, "b");
-        QCOMPARE(dlg.txtProblem->toPlainText(), QString("a\nb"));
+        typeInto(problem, "a");
+        QTest::keyClick(problem, Qt::Key_Return);
+        QTest::keyClicks(problem, "b");
+        QCOMPARE(problem->toPlainText(), QString("a\nb"));
         QTest::keyClick(&dlg, Qt::Key_Escape);
         QVERIFY(dlg.isVisible());
         QCOMPARE(f.env.count("Problems"), 1);
-        QTest::keyClick(dlg.cmdOK, Qt::Key_Return);
+        QTest::keyClick(child<QPushButton>(&dlg, "cmdOK"), Qt::Key_Return);
         QVERIFY(!dlg.isVisible());
         QCOMPARE(f.env.count("Problems"), 2);
         QCOMPARE(f.env.scalar("SELECT Problem FROM Problems ORDER BY ProblemID DESC"), "a\nb");

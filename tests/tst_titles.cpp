@@ -2,6 +2,7 @@
 #include "core/data/RecordSource.h"
 #include "core/settings/Settings.h"
 #include "core/sql/SqlText.h"
+#include "dialogs/EditDialog.h"
 #include "tests/TestSupport.h"
 #include "widgets/BoundTextBox.h"
 
@@ -95,10 +96,12 @@ private slots:
         QString text;
         QDate date;
         QSize size;
+        EditMode mode = EditMode::Find;
         // Looks at the dialog and cancels it.
         auto look = [&](QToolButton* command) {
             return workDialog(command, "", std::nullopt, {}, false, [&](QDialog* d) {
                 size = d->size();
+                mode = qobject_cast<EditDialog*>(d)->mode();
                 if (auto* t = d->findChild<QLineEdit*>(QStringLiteral("txtSoftware")))
                     text = t->text();
                 if (auto* t = d->findChild<QLineEdit*>(QStringLiteral("txtVersion")))
@@ -113,13 +116,13 @@ private slots:
         QCOMPARE(s.caption, QStringLiteral("Add Software"));
         QCOMPARE(text, QString());
         QCOMPARE(size, QSize(6195 / 15, 1185 / 15));
-        QCOMPARE(EditMode, qint16(1));
+        QCOMPARE(mode, EditMode::Add);
 
         SelectTitle(*w, QStringLiteral("Alpha"));
         s = look(w->cmdEditSoftware);
         QCOMPARE(s.caption, QStringLiteral("Edit Software"));
         QCOMPARE(text, QStringLiteral("Alpha"));
-        QCOMPARE(EditMode, qint16(2));
+        QCOMPARE(mode, EditMode::Edit);
 
         s = look(w->cmdAddVersion);
         QCOMPARE(s.caption, QStringLiteral("Add Version"));
