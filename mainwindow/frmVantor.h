@@ -29,26 +29,6 @@ public:
     // cannot be opened.
     void Form_Load();
 
-    // Controls, named as their objectName.
-    QGroupBox* SSFrame1;
-    QComboBox* cboSoftware;
-    QToolButton *cmdAddSoftware, *cmdEditSoftware, *cmdDeleteSoftware, *cmdPrint, *cmdPreferences;
-    QTabWidget* tabGeneral;
-    QGroupBox *Frame1, *Frame2, *Frame3, *Frame4, *Frame5;
-    QLabel* Label1[6];
-    QListWidget *lstVersionDate, *lstVersionID, *lstChanges, *lstChangeID, *lstFiles, *lstFileID;
-    QToolButton *cmdAddVersion, *cmdEditVersion, *cmdDeleteVersion;
-    QToolButton *cmdAddChange, *cmdEditChange, *cmdDeleteChange;
-    QToolButton *cmdAddFile, *cmdEditFile, *cmdDeleteFile;
-    BoundTextBox *txtProblem, *txtSolution, *txtComments;
-    QToolButton *cmdAddProblem, *cmdDeleteProblem, *cmdFind, *cmdClear;
-    QToolButton *cmdFirst, *cmdPrevious, *cmdNext, *cmdLast;
-    QMenu* mnuPrint;
-    QAction *mnuPrintVersionInfo, *mnuPrintCurrentProblemSolution, *mnuPrintAllProblemSolution,
-        *mnuPrintComments;
-
-    RecordSource *dataSoftware, *dataVersions, *dataChanges, *dataFiles, *dataProblems;
-
 public slots:
     void tabGeneral_Click();
     void cboSoftware_Click();
@@ -151,6 +131,26 @@ private:
     void moveProblems(void (*move)(RecordSource*));
     // What the reports print, as the window shows it now.
     ReportContext reportContext();
+
+    // Controls, named as their objectName.
+    QGroupBox* SSFrame1;
+    QComboBox* cboSoftware;
+    QToolButton *cmdAddSoftware, *cmdEditSoftware, *cmdDeleteSoftware, *cmdPrint, *cmdPreferences;
+    QTabWidget* tabGeneral;
+    QGroupBox *Frame1, *Frame2, *Frame3, *Frame4, *Frame5;
+    QLabel* Label1[6];
+    QListWidget *lstVersionDate, *lstVersionID, *lstChanges, *lstChangeID, *lstFiles, *lstFileID;
+    QToolButton *cmdAddVersion, *cmdEditVersion, *cmdDeleteVersion;
+    QToolButton *cmdAddChange, *cmdEditChange, *cmdDeleteChange;
+    QToolButton *cmdAddFile, *cmdEditFile, *cmdDeleteFile;
+    BoundTextBox *txtProblem, *txtSolution, *txtComments;
+    QToolButton *cmdAddProblem, *cmdDeleteProblem, *cmdFind, *cmdClear;
+    QToolButton *cmdFirst, *cmdPrevious, *cmdNext, *cmdLast;
+    QMenu* mnuPrint;
+    QAction *mnuPrintVersionInfo, *mnuPrintCurrentProblemSolution, *mnuPrintAllProblemSolution,
+        *mnuPrintComments;
+
+    RecordSource *dataSoftware, *dataVersions, *dataChanges, *dataFiles, *dataProblems;
 
     // The window's outer size as it was when it loaded, in twips.
     qint16 InitialHeight = 0;
