@@ -1,53 +1,83 @@
 #include "dialogs/DetailDialog.h"
 
 #include "core/data/RecordSource.h"
+#include "core/sql/SqlText.h"
 #include "widgets/DbCommand.h"
 #include "widgets/MsgBox.h"
 
-DetailDialog::DetailDialog(QWidget* parent, const EditTarget& target, const char* name,
-                           const QString& caption, int clientWidth, int clientHeight,
-                           const Kind& kind, const QString& releaseId, const QString& key,
-                           const ShowSave& show)
-    : EditDialog(parent, target, name, caption, clientWidth, clientHeight), m_kind(kind),
-      m_releaseId(releaseId), m_key(key), m_show(show)
+namespace {
+// What the change and needed-file dialogs differ in, besides their boxes.
+struct KindFacts {
+    DialogFace face;
+    const char* keyField;
+    QString (*criterion)(const QString& key, bool bracketed);
+    const char* missingText; // when the edited row is gone
+};
+
+const KindFacts& factsOf(int kind)
+{
+    static const KindFacts facts[] = {
+        {{"frmAddChanges", "Add Change/Reason", "Edit Change/Reason", 6450, 1185},
+         "ChangeID",
+         Sql::ChangeCriterion,
+         "The change/reason is no longer in the database."},
+        {{"frmAddFile", "Add Needed File", "Edit Needed File", 4455, 1545},
+         "FileID",
+         Sql::FileCriterion,
+         "The needed file is no longer in the database."},
+    };
+    return facts[kind];
+}
+} // namespace
+
+DetailDialog::DetailDialog(QWidget* parent, const DetailTarget& target, Kind kind)
+    : EditDialog(parent, target.edit, factsOf(int(kind)).face), m_kind(kind), m_target(target)
 {
 }
 
-bool DetailDialog::loadRow(const std::function<void()>& show)
+void DetailDialog::findEditedRow() const
 {
-    return run([&] {
-        FindRow(set(), m_kind.criterion(m_key, true), m_kind.missingText);
-        show();
+    const KindFacts& facts = factsOf(int(m_kind));
+    FindRow(set(), facts.criterion(m_target.key, true), QLatin1String(facts.missingText));
+}
+
+bool DetailDialog::loadRecord()
+{
+    return run([this] {
+        findEditedRow();
+        showRecord();
     });
 }
 
-bool DetailDialog::saveRow(const std::function<void()>& setFields)
+void DetailDialog::cmdOK_Click()
 {
+    if (!fieldsFilledIn())
+        return;
     RecordSource* rows = set();
-    if (!editing() && m_releaseId.isEmpty()) {
-        MsgInform(kNoVersionSelected);
-        return false;
-    }
+    const QString keyField = QLatin1String(factsOf(int(m_kind)).keyField);
+    if (!editing() && !MsgRequire(!m_target.releaseId.isEmpty(), kNoVersionSelected))
+        return;
     bool shown = false;
     const bool ok = run([&] {
         if (!editing()) {
             rows->AddNew();
-            rows->setField(QStringLiteral("ReleaseID"), m_releaseId.toLongLong());
-        } else if (!rows->hasCurrentRow() || rows->Field(m_kind.keyField).toString() != m_key) {
-            FindRow(rows, m_kind.criterion(m_key, true), m_kind.missingText);
+            rows->setField(QStringLiteral("ReleaseID"), m_target.releaseId.toLongLong());
+        } else if (!rows->hasCurrentRow() || rows->Field(keyField).toString() != m_target.key) {
+            findEditedRow();
         }
-        setFields();
+        saveRecord();
         rows->Update();
         rows->Requery();
-        m_show.saved();
+        m_target.show.saved();
         shown = true;
     });
-    if (!ok) {
-        // Nothing of this attempt may be saved later by a move of the set.
-        rows->CancelUpdate();
-        // A save that failed at the very end leaves lines in the list that are not stored.
-        if (shown)
-            run(m_show.stored);
+    if (ok) {
+        unload(true);
+        return;
     }
-    return ok;
+    // Nothing of this attempt may be saved later by a move of the set.
+    rows->CancelUpdate();
+    // A save that failed at the very end leaves lines in the list that are not stored.
+    if (shown)
+        run(m_target.show.stored);
 }

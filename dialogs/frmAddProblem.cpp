@@ -32,8 +32,8 @@ QPlainTextEdit* makeTextBox(QWidget* parent, const char* name, int left, int top
 } // namespace
 
 frmAddProblem::frmAddProblem(QWidget* parent, const EditTarget& target, const RecordSource* titles)
-    : EditDialog(parent, target, "frmAddProblem", QStringLiteral("Add Problem/Solution"), 9285,
-                 4875),
+    : EditDialog(parent, target,
+                 {"frmAddProblem", "Add Problem/Solution", "Find Problem/Solution", 9285, 4875}),
       m_titles(titles)
 {
     QLabel* labels[] = {makeLabel("Label1", QStringLiteral("Problem"), 90, 60, 735, 210),
@@ -46,13 +46,6 @@ frmAddProblem::frmAddProblem(QWidget* parent, const EditTarget& target, const Re
     txtSolution = makeTextBox(this, "txtSolution", 4710, 300);
     makeOkCancel(6720, 4290);
     SetTabOrder({cmdCancel, txtProblem, txtSolution});
-}
-
-void frmAddProblem::Form_Load()
-{
-    CenterForm(this);
-    if (mode() == EditMode::Find)
-        setWindowTitle(QStringLiteral("Find Problem/Solution"));
 }
 
 QString frmAddProblem::ConvertWildcards(const QString& text)

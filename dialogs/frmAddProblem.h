@@ -12,8 +12,6 @@ public:
     // target.set holds the title's problems; titles stands on the title shown.
     frmAddProblem(QWidget* parent, const EditTarget& target, const RecordSource* titles);
 
-    void Form_Load();
-
     // "*" becomes the database's "%"; every other character is left as typed.
     static QString ConvertWildcards(const QString& text);
 

@@ -5,7 +5,6 @@
 #include "core/sql/SqlText.h"
 #include "widgets/DbCommand.h"
 #include "widgets/MsgBox.h"
-#include "widgets/WindowHelpers.h"
 
 #include <QLineEdit>
 
@@ -21,24 +20,21 @@ QString titleGone(const QString& title)
 
 frmAddSoftware::frmAddSoftware(QWidget* parent, const EditTarget& target, const QString& shownTitle,
                                ShowTitle showTitle)
-    : EditDialog(parent, target, "frmAddSoftware", QStringLiteral("Add Software"), 6195, 1185),
+    : EditDialog(parent, target, {"frmAddSoftware", "Add Software", "Edit Software", 6195, 1185}),
       m_shownTitle(shownTitle), m_showTitle(std::move(showTitle))
 {
-    txtSoftware = makeField("Label1", QStringLiteral("Software Name"), 150, 1095, "txtSoftware",
-                            1350, 120, 4695);
+    txtSoftware = bindField(makeField("Label1", QStringLiteral("Software Name"), 150, 1095,
+                                      "txtSoftware", 1350, 120, 4695),
+                            kTitleField);
     makeOkCancel(3570, 600, {txtSoftware});
 }
 
-bool frmAddSoftware::Form_Load()
+bool frmAddSoftware::loadRecord()
 {
-    CenterForm(this);
-    if (!editing())
-        return true;
-    setWindowTitle(QStringLiteral("Edit Software"));
-    return run([&] {
+    return run([this] {
         FindRow(set(), Sql::TitleCriterion(m_shownTitle), titleGone(m_shownTitle));
         m_editedId = set()->Field(kIdField).toLongLong();
-        txtSoftware->setText(set()->Field(kTitleField).toString());
+        showFields();
     });
 }
 
@@ -59,9 +55,9 @@ bool frmAddSoftware::isDuplicate(const QString& title) const
 
 void frmAddSoftware::cmdOK_Click()
 {
-    const QString title = txtSoftware->text();
-    if (!filledIn({title}))
+    if (!fieldsFilledIn())
         return;
+    const QString title = txtSoftware->text();
     RecordSource* software = set();
     bool refused = false;
     bool shown = false;
@@ -77,7 +73,7 @@ void frmAddSoftware::cmdOK_Click()
                     titleGone(m_shownTitle));
         else
             software->AddNew();
-        software->setField(kTitleField, title);
+        saveFields();
         software->Update();
         shown = true;
         m_showTitle(title);

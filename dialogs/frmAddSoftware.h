@@ -17,14 +17,15 @@ public:
     frmAddSoftware(QWidget* parent, const EditTarget& target, const QString& shownTitle,
                    ShowTitle showTitle);
 
-    // False when the title to edit could not be read; the dialog is then not to be shown.
-    bool Form_Load();
     // Whether the dialog was closed with Cancel, not with OK or its close box.
     bool cancelPressed() const { return m_cancelPressed; }
 
 public slots:
     void cmdOK_Click() override;
     void cmdCancel_Click() override;
+
+protected:
+    bool loadRecord() override;
 
 private:
     // Whether another title than the one edited is equal to the text, ignoring case.

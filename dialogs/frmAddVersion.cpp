@@ -5,23 +5,23 @@
 #include "core/sql/SqlText.h"
 #include "core/text/TextFormat.h"
 #include "widgets/DbCommand.h"
-#include "widgets/WindowHelpers.h"
 
 #include <QDateEdit>
+#include <QLabel>
 #include <QLineEdit>
 
 namespace {
-const QString kNumberField = QStringLiteral("ReleaseNumber");
 const QString kDateField = QStringLiteral("ReleaseDate");
-} // namespace
+}
 
 frmAddVersion::frmAddVersion(QWidget* parent, const EditTarget& target, const RecordSource* titles,
                              const QString& releaseId, const ShowSave& show)
-    : EditDialog(parent, target, "frmAddVersion", QStringLiteral("Add Version"), 2775, 1545),
+    : EditDialog(parent, target, {"frmAddVersion", "Add Version", "Edit Version", 2775, 1545}),
       m_titles(titles), m_releaseId(releaseId), m_show(show)
 {
-    txtVersion =
-        makeField("Label2", QStringLiteral("Version"), 180, 525, "txtVersion", 1260, 120, 1335);
+    QLineEdit* txtVersion = bindField(
+        makeField("Label2", QStringLiteral("Version"), 180, 525, "txtVersion", 1260, 120, 1335),
+        QStringLiteral("ReleaseNumber"));
     makeLabel("Label1", QStringLiteral("Release Date"), 180, 540, 975, 195);
     dtpReleaseDate = makeDatePicker("dtpReleaseDate", 1260, 480, 1335);
     makeOkCancel(120, 960, {txtVersion, dtpReleaseDate});
@@ -35,15 +35,11 @@ void frmAddVersion::findVersion() const
     FindRow(set(), Sql::ReleaseCriterion(m_releaseId), missing);
 }
 
-bool frmAddVersion::Form_Load()
+bool frmAddVersion::loadRecord()
 {
-    CenterForm(this);
-    if (!editing())
-        return true;
-    setWindowTitle(QStringLiteral("Edit Version"));
-    return run([&] {
+    return run([this] {
         findVersion();
-        txtVersion->setText(set()->Field(kNumberField).toString());
+        showFields();
         // A date the picker cannot hold leaves its starting date.
         const QDate date = StoredDate(set()->Field(kDateField));
         if (date.isValid())
@@ -53,8 +49,7 @@ bool frmAddVersion::Form_Load()
 
 void frmAddVersion::cmdOK_Click()
 {
-    const QString number = txtVersion->text();
-    if (!filledIn({number}))
+    if (!fieldsFilledIn())
         return;
     RecordSource* versions = set();
     bool shown = false;
@@ -67,7 +62,7 @@ void frmAddVersion::cmdOK_Click()
             versions->setField(QStringLiteral("SoftwareID"), softwareId);
         }
         versions->setField(kDateField, dtpReleaseDate->date());
-        versions->setField(kNumberField, number);
+        saveFields();
         versions->Update();
 
         shown = true;

@@ -3,7 +3,6 @@
 #include "dialogs/EditDialog.h"
 
 class QDateEdit;
-class QLineEdit;
 
 // Adds a version to the title shown in the main window, or edits the selected version.
 class frmAddVersion : public EditDialog {
@@ -14,17 +13,16 @@ public:
     frmAddVersion(QWidget* parent, const EditTarget& target, const RecordSource* titles,
                   const QString& releaseId, const ShowSave& show);
 
-    // False when the version to edit could not be read; the dialog is then not to be shown.
-    bool Form_Load();
-
 public slots:
     void cmdOK_Click() override;
+
+protected:
+    bool loadRecord() override;
 
 private:
     // Makes the edited version the current row of the versions.
     void findVersion() const;
 
-    QLineEdit* txtVersion;
     QDateEdit* dtpReleaseDate;
     const RecordSource* m_titles;
     QString m_releaseId;

@@ -40,22 +40,21 @@ frmVantor::RecordList frmVantor::fileList()
 template <class Dialog> void frmVantor::openDetailDialog(EditMode mode, const RecordList& list)
 {
     const QString releaseId = SelectedKey(lstVersionDate, lstVersionID);
-    if (mode == EditMode::Add && releaseId.isEmpty()) {
-        MsgInform(kNoVersionSelected);
+    if (mode == EditMode::Add && !MsgRequire(!releaseId.isEmpty(), kNoVersionSelected))
         return;
-    }
-    if (mode == EditMode::Edit && SelectedIndex(list.lines) < 0) {
-        MsgInform(QStringLiteral("You have not selected a record to edit."));
+    if (mode == EditMode::Edit &&
+        !MsgRequire(SelectedIndex(list.lines) >= 0,
+                    QStringLiteral("You have not selected a record to edit.")))
         return;
-    }
     const ShowSave show = {[this, list] {
                                (this->*list.fill)(false);
                                if (list.lines->count() > 0)
                                    list.lines->setCurrentRow(0);
                            },
                            [this, list] { (this->*list.fill)(false); }};
-    Dialog dlg(this, {list.set, connection(), mode}, releaseId, SelectedKey(list.lines, list.keys),
-               show);
+    Dialog dlg(
+        this,
+        {{list.set, connection(), mode}, releaseId, SelectedKey(list.lines, list.keys), show});
     if (dlg.Form_Load())
         dlg.exec();
 }
@@ -93,10 +92,8 @@ void frmVantor::cmdDeleteFile_Click()
 void frmVantor::DeleteChosenRow(const RecordList& list)
 {
     const QString id = SelectedKey(list.lines, list.keys);
-    if (id.isEmpty()) {
-        MsgInform(QStringLiteral("You have not selected a record to delete."));
+    if (!MsgRequire(!id.isEmpty(), QStringLiteral("You have not selected a record to delete.")))
         return;
-    }
     if (!MsgConfirm(list.deleteQuestion))
         return;
     RunCommand(connection(), [&] {

@@ -223,7 +223,7 @@ void frmVantor::connectHandlers()
     connect(lstChanges, &QListWidget::itemSelectionChanged, this, &frmVantor::lstChanges_Click);
     connect(lstFiles, &QListWidget::itemSelectionChanged, this, &frmVantor::lstFiles_Click);
 
-    const std::pair<QToolButton*, void (frmVantor::*)()> commands[] = {
+    const std::pair<QObject*, void (frmVantor::*)()> commands[] = {
         {cmdFirst, &frmVantor::cmdFirst_Click},
         {cmdPrevious, &frmVantor::cmdPrevious_Click},
         {cmdNext, &frmVantor::cmdNext_Click},
@@ -246,16 +246,15 @@ void frmVantor::connectHandlers()
         {cmdDeleteFile, &frmVantor::cmdDeleteFile_Click},
         {cmdPrint, &frmVantor::cmdPrint_Click},
         {cmdPreferences, &frmVantor::cmdPreferences_Click},
-    };
-    for (const auto& [button, handler] : commands)
-        connect(button, &QToolButton::clicked, this, handler);
-
-    const std::pair<QAction*, void (frmVantor::*)()> reports[] = {
         {mnuPrintVersionInfo, &frmVantor::mnuPrintVersionInfo_Click},
         {mnuPrintCurrentProblemSolution, &frmVantor::mnuPrintCurrentProblemSolution_Click},
         {mnuPrintAllProblemSolution, &frmVantor::mnuPrintAllProblemSolution_Click},
         {mnuPrintComments, &frmVantor::mnuPrintComments_Click},
     };
-    for (const auto& [action, handler] : reports)
-        connect(action, &QAction::triggered, this, handler);
+    for (const auto& [command, handler] : commands) {
+        if (auto* button = qobject_cast<QToolButton*>(command))
+            connect(button, &QToolButton::clicked, this, handler);
+        else
+            connect(static_cast<QAction*>(command), &QAction::triggered, this, handler);
+    }
 }

@@ -63,26 +63,21 @@ void frmVantor::cmdLast_Click()
 void frmVantor::openProblemDialog(EditMode mode)
 {
     frmAddProblem dlg(this, {dataProblems, connection(), mode}, dataSoftware);
-    dlg.Form_Load();
-    dlg.exec();
+    if (dlg.Form_Load())
+        dlg.exec();
 }
 
 void frmVantor::cmdFind_Click()
 {
     const QString noProblems =
         QStringLiteral("There are no problems/solutions on which to perform a search.");
-    if (!titleShown()) {
-        MsgInform(noProblems);
+    if (!MsgRequire(titleShown(), noProblems))
         return;
-    }
     // A search always starts from all problems of the title.
     if (!RunCommand(connection(), [this] { ShowAllProblems(); }))
         return;
-    if (dataProblems->isBOF()) {
-        MsgInform(noProblems);
-        return;
-    }
-    openProblemDialog(EditMode::Find);
+    if (MsgRequire(!dataProblems->isBOF(), noProblems))
+        openProblemDialog(EditMode::Find);
 }
 
 void frmVantor::cmdClear_Click()
@@ -95,19 +90,15 @@ void frmVantor::cmdClear_Click()
 void frmVantor::cmdAddProblem_Click()
 {
     // Without a title the new problem would belong to no title anyone can see.
-    if (!titleShown()) {
-        MsgInform(QStringLiteral("There is no software title to add a problem/solution to."));
-        return;
-    }
-    openProblemDialog(EditMode::Add);
+    if (MsgRequire(titleShown(),
+                   QStringLiteral("There is no software title to add a problem/solution to.")))
+        openProblemDialog(EditMode::Add);
 }
 
 void frmVantor::cmdDeleteProblem_Click()
 {
-    if (!dataProblems->hasCurrentRow()) {
-        MsgInform(QStringLiteral("There is no record to delete."));
+    if (!MsgRequire(dataProblems->hasCurrentRow(), QStringLiteral("There is no record to delete.")))
         return;
-    }
     if (!MsgConfirm(QStringLiteral("Are you sure you want to delete this problem/solution?")))
         return;
     RunCommand(connection(), [&] {

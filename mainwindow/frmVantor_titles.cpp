@@ -47,20 +47,16 @@ void frmVantor::cmdAddSoftware_Click()
 
 void frmVantor::cmdEditSoftware_Click()
 {
-    if (cboSoftware->currentText().isEmpty()) {
-        MsgInform(QStringLiteral("You have not selected a record to edit."));
-        return;
-    }
-    openSoftwareDialog(EditMode::Edit);
+    if (MsgRequire(!cboSoftware->currentText().isEmpty(),
+                   QStringLiteral("You have not selected a record to edit.")))
+        openSoftwareDialog(EditMode::Edit);
 }
 
 void frmVantor::cmdDeleteSoftware_Click()
 {
     const QString title = cboSoftware->currentText();
-    if (title.isEmpty()) {
-        MsgInform(QStringLiteral("There is no record to delete."));
+    if (!MsgRequire(!title.isEmpty(), QStringLiteral("There is no record to delete.")))
         return;
-    }
     if (!MsgConfirm(QStringLiteral(
             "Are you sure you want to delete this software and all its related items?")))
         return;
@@ -102,20 +98,16 @@ void frmVantor::openVersionDialog(EditMode mode)
 
 void frmVantor::cmdAddVersion_Click()
 {
-    if (!titleShown()) {
-        MsgInform(QStringLiteral("You have not selected a software record to add a version to."));
-        return;
-    }
-    openVersionDialog(EditMode::Add);
+    if (MsgRequire(titleShown(),
+                   QStringLiteral("You have not selected a software record to add a version to.")))
+        openVersionDialog(EditMode::Add);
 }
 
 void frmVantor::cmdEditVersion_Click()
 {
-    if (SelectedIndex(lstVersionDate) < 0) {
-        MsgInform(QStringLiteral("You have not selected a record to edit."));
-        return;
-    }
-    openVersionDialog(EditMode::Edit);
+    if (MsgRequire(SelectedIndex(lstVersionDate) >= 0,
+                   QStringLiteral("You have not selected a record to edit.")))
+        openVersionDialog(EditMode::Edit);
 }
 
 frmVantor::RecordList frmVantor::versionList()

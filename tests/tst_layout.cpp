@@ -96,10 +96,10 @@ std::vector<std::unique_ptr<QWidget>> allDialogs(const MainWindow& w)
                                                        frmAddSoftware::ShowTitle()));
     dialogs.push_back(std::make_unique<frmAddVersion>(parent, target("dataVersions"),
                                                       w.dataSoftware, QString(), ShowSave()));
-    dialogs.push_back(std::make_unique<frmAddChanges>(parent, target("dataChanges"), QString(),
-                                                      QString(), ShowSave()));
-    dialogs.push_back(std::make_unique<frmAddFile>(parent, target("dataFiles"), QString(),
-                                                   QString(), ShowSave()));
+    dialogs.push_back(std::make_unique<frmAddChanges>(
+        parent, DetailTarget{target("dataChanges"), QString(), QString(), ShowSave()}));
+    dialogs.push_back(std::make_unique<frmAddFile>(
+        parent, DetailTarget{target("dataFiles"), QString(), QString(), ShowSave()}));
     dialogs.push_back(
         std::make_unique<frmAddProblem>(parent, target("dataProblems"), w.dataSoftware));
     dialogs.push_back(std::make_unique<frmPreferences>(parent, QString()));
