@@ -5,7 +5,9 @@
 #include "mainwindow/frmVantor.h"
 #include "widgets/WindowHelpers.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QtTest>
@@ -95,6 +97,32 @@ void FailingWrites::stop()
         return;
     m_env.db().run(QStringLiteral("DROP TRIGGER [%1]").arg(m_trigger));
     m_trigger.clear();
+}
+
+bool RefusedSaveStaysOpen(TestEnv& env, const char* event, const char* table,
+                          QAbstractButton* command,
+                          const QList<std::pair<const char*, QString>>& typed)
+{
+    env.msgs.clear();
+    FailingWrites failing(env, event, table);
+    bool stayedOpen = false;
+    WorkDialog(command, [&](QDialog* dialog) {
+        for (const auto& [box, text] : typed)
+            child<QLineEdit>(dialog, box)->setText(text);
+        Click(dialog, "cmdOK");
+        stayedOpen = dialog->isVisible();
+        failing.stop();
+    });
+    return stayedOpen && env.msgs.sawDatabaseError(FailingWrites::kReason);
+}
+
+bool RefusedDelete(TestEnv& env, const char* table, QAbstractButton* command)
+{
+    env.msgs.clear();
+    FailingWrites failing(env, "DELETE", table);
+    env.msgs.answer(MsgResult::Yes);
+    command->click();
+    return env.msgs.sawDatabaseError(FailingWrites::kReason);
 }
 
 void typeInto(QPlainTextEdit* box, const QString& text)

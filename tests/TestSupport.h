@@ -11,6 +11,7 @@
 
 #include <memory>
 
+class QAbstractButton;
 class QComboBox;
 class QListWidget;
 class QPlainTextEdit;
@@ -64,6 +65,17 @@ private:
     CoreEnv& m_env;
     QString m_trigger;
 };
+
+// Presses OK on the dialog the command opens, with texts typed into its line edits, while the
+// database refuses the write (event on table); then lets the database work again and presses
+// Cancel, so that anything kept back from the failed OK would be written by what follows. True
+// when the dialog stayed open and the user was told why.
+bool RefusedSaveStaysOpen(TestEnv& env, const char* event, const char* table,
+                          QAbstractButton* command,
+                          const QList<std::pair<const char*, QString>>& typed);
+// Answers Yes to a delete command while the database refuses deletes from the table; true when
+// the user was told why.
+bool RefusedDelete(TestEnv& env, const char* table, QAbstractButton* command);
 
 // Types the text at the end of the box, key by key, as a user does.
 void typeInto(QPlainTextEdit* box, const QString& text);

@@ -17,6 +17,13 @@ struct Seed {
     qint64 title, v1, v2;
 };
 
+// Moves to the second version and back, which saves anything a record source kept pending.
+void revisitVersions(MainWindow& w)
+{
+    w.lstVersionDate->setCurrentRow(1);
+    w.lstVersionDate->setCurrentRow(0);
+}
+
 Seed seedTitle(TestEnv& env)
 {
     Seed s;
@@ -270,40 +277,20 @@ private slots:
         QCOMPARE(Lines(w->lstChanges),
                  (QStringList{QStringLiteral("kept"), QStringLiteral("new")}));
 
-        // A failed add that is then cancelled is not saved by a later move of the set.
-        {
-            FailingWrites fail(env, "INSERT", "Changes");
-            WorkDialog(w->cmdAddChange, [](QDialog* d) {
-                child<QLineEdit>(d, "txtChange")->setText(QStringLiteral("lost"));
-                Click(d, "cmdOK");
-                Click(d, "cmdCancel");
-            });
-        }
-        w->lstVersionDate->setCurrentRow(1);
-        w->lstVersionDate->setCurrentRow(0);
+        // A failed add or edit that is then cancelled is not saved by a later move of the set.
+        QVERIFY(RefusedSaveStaysOpen(env, "INSERT", "Changes", w->cmdAddChange,
+                                     {{"txtChange", QStringLiteral("lost")}}));
+        revisitVersions(*w);
         QCOMPARE(env.count("Changes"), 2);
-
-        // The same for an edit.
-        {
-            FailingWrites fail(env, "UPDATE", "Changes");
-            w->lstChanges->setCurrentRow(0);
-            WorkDialog(w->cmdEditChange, [](QDialog* d) {
-                child<QLineEdit>(d, "txtChange")->setText(QStringLiteral("changed"));
-                Click(d, "cmdOK");
-                Click(d, "cmdCancel");
-            });
-        }
-        w->lstVersionDate->setCurrentRow(1);
-        w->lstVersionDate->setCurrentRow(0);
+        w->lstChanges->setCurrentRow(0);
+        QVERIFY(RefusedSaveStaysOpen(env, "UPDATE", "Changes", w->cmdEditChange,
+                                     {{"txtChange", QStringLiteral("changed")}}));
+        revisitVersions(*w);
         QCOMPARE(env.scalar("SELECT COUNT(*) FROM Changes WHERE [Change] = 'kept'"), QVariant(1));
 
         // A failed delete keeps the row and the lists.
-        env.msgs.clear();
-        FailingWrites failDelete(env, "DELETE", "Changes");
         w->lstChanges->setCurrentRow(1);
-        env.msgs.answer(MsgResult::Yes);
-        w->cmdDeleteChange->click();
-        QVERIFY(env.msgs.sawDatabaseError());
+        QVERIFY(RefusedDelete(env, "Changes", w->cmdDeleteChange));
         QCOMPARE(env.count("Changes"), 2);
         QCOMPARE(Lines(w->lstChanges),
                  (QStringList{QStringLiteral("kept"), QStringLiteral("new")}));
@@ -498,36 +485,16 @@ private slots:
         env.addFile(s.v1, QStringLiteral("kept.dll"), QStringLiteral("1"), QDate(1999, 1, 1));
         auto w = env.openWindow(QStringLiteral("Editor"));
 
-        {
-            FailingWrites fail(env, "INSERT", "Files");
-            bool stillOpen = false;
-            WorkDialog(w->cmdAddFile, [&](QDialog* d) {
-                child<QLineEdit>(d, "txtFile")->setText(QStringLiteral("lost.dll"));
-                child<QLineEdit>(d, "txtVersion")->setText(QStringLiteral("1"));
-                Click(d, "cmdOK");
-                stillOpen = d->isVisible();
-                Click(d, "cmdCancel");
-            });
-            QVERIFY(stillOpen);
-            QVERIFY(env.msgs.sawDatabaseError());
-        }
-
-        {
-            FailingWrites fail(env, "UPDATE", "Files");
-            WorkDialog(w->cmdEditFile, [](QDialog* d) {
-                child<QLineEdit>(d, "txtFile")->setText(QStringLiteral("renamed.dll"));
-                Click(d, "cmdOK");
-                Click(d, "cmdCancel");
-            });
-        }
-        w->lstVersionDate->setCurrentRow(1);
-        w->lstVersionDate->setCurrentRow(0);
+        QVERIFY(RefusedSaveStaysOpen(
+            env, "INSERT", "Files", w->cmdAddFile,
+            {{"txtFile", QStringLiteral("lost.dll")}, {"txtVersion", QStringLiteral("1")}}));
+        QVERIFY(RefusedSaveStaysOpen(env, "UPDATE", "Files", w->cmdEditFile,
+                                     {{"txtFile", QStringLiteral("renamed.dll")}}));
+        revisitVersions(*w);
         QCOMPARE(env.count("Files"), 1);
         QCOMPARE(env.scalar("SELECT [File] FROM Files"), QVariant(QStringLiteral("kept.dll")));
 
-        FailingWrites failDelete(env, "DELETE", "Files");
-        env.msgs.answer(MsgResult::Yes);
-        w->cmdDeleteFile->click();
+        QVERIFY(RefusedDelete(env, "Files", w->cmdDeleteFile));
         QCOMPARE(env.count("Files"), 1);
         QCOMPARE(w->lstFiles->count(), 1);
     }

@@ -156,24 +156,19 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("empty file") << "empty"
-                                    << "empty";
-        QTest::newRow("text file") << "text"
-                                   << "not an SQLite file";
-        QTest::newRow("truncated") << "truncated"
-                                   << "damaged";
-        QTest::newRow("header only") << "header"
-                                     << "damaged";
-        QTest::newRow("other program") << "other"
-                                       << "another program";
-        QTest::newRow("access file") << "access"
-                                     << "not an SQLite file";
-        QTest::newRow("folder") << "folder"
-                                << "folder";
-        QTest::newRow("unreadable") << "unreadable"
-                                    << "cannot be read";
-        QTest::newRow("missing folder") << "missing"
-                                        << "does not exist";
+        const char* const rows[][3] = {
+            {"empty file", "empty", "empty"},
+            {"text file", "text", "not an SQLite file"},
+            {"truncated", "truncated", "damaged"},
+            {"header only", "header", "damaged"},
+            {"other program", "other", "another program"},
+            {"access file", "access", "not an SQLite file"},
+            {"folder", "folder", "folder"},
+            {"unreadable", "unreadable", "cannot be read"},
+            {"missing folder", "missing", "does not exist"},
+        };
+        for (const auto& r : rows)
+            QTest::newRow(r[0]) << r[1] << r[2];
     }
     void startUpRefusesFilesItCannotUse()
     {

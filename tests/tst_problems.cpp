@@ -2,7 +2,6 @@
 
 #include "core/data/RecordSource.h"
 #include "core/settings/Settings.h"
-#include "core/sql/Like.h"
 #include "core/sql/SqlText.h"
 #include "dialogs/EditDialog.h"
 #include "dialogs/frmAddProblem.h"
@@ -19,11 +18,6 @@
 #include <QtTest>
 
 namespace {
-bool like(const QString& pattern, const QString& text)
-{
-    return LikeMatch(pattern.toUtf8(), text.toUtf8());
-}
-
 // What the problem dialog looked like when it opened, for the checks after it closed.
 struct ProblemDialogSeen {
     bool opened = false;
@@ -141,19 +135,6 @@ class TestProblems : public QObject {
     };
 
 private slots:
-    void searchTextIsBuiltFromBothBoxes()
-    {
-        const QString base = "SELECT * FROM [Problems] WHERE [SoftwareID] = 12";
-        QCOMPARE(Sql::ProblemSearch(12, "", ""), base);
-        QCOMPARE(Sql::ProblemSearch(12, "print*", ""), base + " AND [Problem] LIKE 'print%'");
-        QCOMPARE(Sql::ProblemSearch(12, "", "*driver*"), base + " AND [Solution] LIKE '%driver%'");
-        QCOMPARE(Sql::ProblemSearch(12, "print*", "*driver*"),
-                 base + " AND [Problem] LIKE 'print%' AND [Solution] LIKE '%driver%'");
-        // Blanks and line breaks are texts like any other, not an empty box.
-        QCOMPARE(Sql::ProblemSearch(12, " ", "\n"),
-                 base + " AND [Problem] LIKE ' ' AND [Solution] LIKE '\n'");
-        QCOMPARE(Sql::ProblemSearch(12, "it's", ""), base + " AND [Problem] LIKE 'it''s'");
-    }
     void wildcardsChangeOnlyTheStar()
     {
         QCOMPARE(frmAddProblem::ConvertWildcards("a*b*c"), QString("a%b%c"));
@@ -162,49 +143,6 @@ private slots:
         const QString big = QString(40000, 'x') + '*';
         QCOMPARE(frmAddProblem::ConvertWildcards(big), QString(40000, 'x') + '%');
     }
-    void likeIgnoresCaseInEveryScript()
-    {
-        QVERIFY(like("%ärger%", "Großer Ärger"));
-        QVERIFY(like("%ΣΦΑΛΜΑ%", "ένα σφάλμα εδώ"));
-        QVERIFY(like("ОШИБКА", "ошибка"));
-        QVERIFY(like("%ς", "ΛΟΓΟΣ")); // final sigma
-        QVERIFY(!like("ärger", "Ärgernis"));
-        // Different syllables that share their first sound are different texts.
-        QVERIFY(!like("가", "각"));
-        QVERIFY(like("%각%", "가각"));
-        QVERIFY(!like("%각%", "가가"));
-        // Accents are ignored, vowel signs that are letters are not.
-        QVERIFY(like("cafe", "CAFÉ"));
-        QVERIFY(like(QString::fromUtf8("caf\u00e9"), QString::fromUtf8("cafe\u0301")));
-        QVERIFY(like("كتب", "كَتَبَ"));
-        QVERIFY(!like("कल", "कुल"));
-        QVERIFY(!like("กน", "กิน"));
-    }
-    void likeWildcards()
-    {
-        QVERIFY(like("abc", "ABC"));
-        QVERIFY(!like("abc", "xabc"));
-        QVERIFY(!like("abc", "abcd"));
-        QVERIFY(like("a%b%c", "a-big-c"));
-        QVERIFY(!like("a%b%c", "a-big-d"));
-        QVERIFY(like("a_c", "abc"));
-        QVERIFY(!like("a_c", "ac"));
-        QVERIFY(like("a_c", "aéc")); // one character, not one byte
-        QVERIFY(like("a?c", "a?c"));
-        QVERIFY(!like("a?c", "abc"));
-        QVERIFY(like(" ", " "));
-        QVERIFY(!like(" ", "  "));
-        QVERIFY(!like(" ", ""));
-        QVERIFY(like("%", ""));
-        QVERIFY(like("", ""));
-        QVERIFY(!like("", "a"));
-        QVERIFY(like("line1\nline2", "LINE1\nLINE2"));
-        QVERIFY(like("%it's%", "So it's broken"));
-        // Patterns that would backtrack badly still finish and are right.
-        QVERIFY(!like(QString(200, 'a').replace(QRegularExpression("a"), "%a") + "b",
-                      QString(5000, 'a')));
-    }
-
     void movesStopAtBothEnds()
     {
         Fixture f({"one", "two", "three"});

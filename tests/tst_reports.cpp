@@ -138,6 +138,21 @@ QStringList shownLines(QPlainTextEdit* box)
 }
 } // namespace
 
+// The title "Alpha" with the version 1.0 of 01/01/2000, which every report prints in its
+// version block; a test adds what else it prints, then opens the window on the title.
+struct Alpha {
+    explicit Alpha(const QVariant& comments = {})
+        : title(env.addTitle(QStringLiteral("Alpha"), comments)),
+          release(env.addVersion(title, QStringLiteral("1.0"), QDate(2000, 1, 1)))
+    {
+    }
+    std::unique_ptr<MainWindow> open() { return env.openWindow(QStringLiteral("Alpha")); }
+
+    TestEnv env;
+    const qint64 title;
+    const qint64 release;
+};
+
 class TestReports : public QObject {
     Q_OBJECT
 private slots:
@@ -271,12 +286,10 @@ private slots:
 
     void cancelledDialogPrintsNothing()
     {
-        TestEnv env;
-        const qint64 sw = env.addTitle("Alpha");
-        env.addVersion(sw, "1.0", QDate(2000, 1, 1));
-        env.addProblem(sw, "p1", "s1");
-        env.addProblem(sw, "p2", "s2");
-        auto w = env.openWindow("Alpha");
+        Alpha f;
+        f.env.addProblem(f.title, "p1", "s1");
+        f.env.addProblem(f.title, "p2", "s2");
+        auto w = f.open();
         w->dataProblems->MoveNext();
         PrintRecorder rec;
         rec.cancel = true;
@@ -285,22 +298,20 @@ private slots:
         QCOMPARE(rec.dialogs, 4);
         QVERIFY(!rec.surface);
         QVERIFY(!QApplication::overrideCursor());
-        QCOMPARE(env.msgs.count(), 0);
+        QCOMPARE(f.env.msgs.count(), 0);
         // The all-problems report moved to the first problem before its dialog.
         QCOMPARE(w->txtProblem->toPlainText(), "p1");
     }
 
     void realPrintDialogCancelled()
     {
-        TestEnv env;
-        const qint64 sw = env.addTitle("Alpha");
-        env.addVersion(sw, "1.0", QDate(2000, 1, 1));
-        auto w = env.openWindow("Alpha");
+        Alpha f;
+        auto w = f.open();
         QVERIFY(WorkDialog([&] { w->mnuPrintComments->trigger(); },
                            [](QDialog* print) { print->reject(); })
                     .opened);
         QVERIFY(!QApplication::overrideCursor());
-        QCOMPARE(env.msgs.count(), 0);
+        QCOMPARE(f.env.msgs.count(), 0);
     }
 
     void realPrintDialogPrintsToAPdfFile()
@@ -309,11 +320,9 @@ private slots:
             QSKIP("pdftotext is not installed");
         if (!QPrinterInfo::availablePrinterNames().isEmpty())
             QSKIP("a printer is installed: the dialog would print on it");
-        TestEnv env;
-        const qint64 sw = env.addTitle("Alpha", "From the dialog.");
-        env.addVersion(sw, "1.0", QDate(2000, 1, 1));
-        auto w = env.openWindow("Alpha");
-        const QString pdf = env.folder() + "/dialog.pdf";
+        Alpha f("From the dialog.");
+        auto w = f.open();
+        const QString pdf = f.env.folder() + "/dialog.pdf";
         QStringList names;
         WorkDialog([&] { w->mnuPrintComments->trigger(); },
                    [&](QDialog* modal) {
@@ -376,10 +385,8 @@ private slots:
 
     void emptyBoxesPrintOneEmptyLineEach()
     {
-        TestEnv env;
-        const qint64 sw = env.addTitle("Alpha");
-        env.addVersion(sw, "1.0", QDate(2000, 1, 1));
-        auto w = env.openWindow("Alpha");
+        Alpha f;
+        auto w = f.open();
         PrintRecorder rec;
         w->mnuPrintCurrentProblemSolution->trigger();
         QCOMPARE(rec.texts().mid(5), (QStringList{"Problem", "", "Solution", ""}));
@@ -432,10 +439,8 @@ private slots:
 
     void printedLinesIgnoreWhichTabIsOpenAndAHiddenWindow()
     {
-        TestEnv env;
-        const qint64 sw = env.addTitle("Alpha", words(50, "comment"));
-        env.addVersion(sw, "1.0", QDate(2000, 1, 1));
-        env.addProblem(sw, words(30, "problem"), words(30, "solution"));
+        Alpha f(words(50, "comment"));
+        f.env.addProblem(f.title, words(30, "problem"), words(30, "solution"));
         QStringList current[2];
         for (int pass = 0; pass < 2; ++pass) {
             // First a window that was never shown, then the problems tab open on screen.
@@ -458,36 +463,32 @@ private slots:
 
     void allProblemsWithAnEmptySetGivesTheMessageOnly()
     {
-        TestEnv env;
-        const qint64 sw = env.addTitle("Alpha");
-        env.addVersion(sw, "1.0", QDate(2000, 1, 1));
-        auto w = env.openWindow("Alpha");
+        Alpha f;
+        auto w = f.open();
         PrintRecorder rec;
         w->mnuPrintAllProblemSolution->trigger();
         QCOMPARE(rec.dialogs, 0);
-        QCOMPARE(env.msgs.count(), 1);
-        QCOMPARE(env.msgs.lastText(), Msg::kNoProblemsToPrint);
-        QCOMPARE(env.msgs.calls[0].icon, MsgIcon::Information);
+        QCOMPARE(f.env.msgs.count(), 1);
+        QCOMPARE(f.env.msgs.lastText(), Msg::kNoProblemsToPrint);
+        QCOMPARE(f.env.msgs.calls[0].icon, MsgIcon::Information);
         QVERIFY(!QApplication::overrideCursor());
     }
 
     void allProblemsPrintsEveryProblemOnItsOwnPage()
     {
-        TestEnv env;
-        const qint64 sw = env.addTitle("Alpha");
-        env.addVersion(sw, "1.0", QDate(2000, 1, 1));
+        Alpha f;
         for (int i = 1; i <= 5; ++i) {
-            env.addProblem(sw, i == 2 ? QVariant() : QVariant(QString("problem %1").arg(i)),
-                           i == 3 ? QVariant() : QVariant(QString("solution %1").arg(i)));
+            f.env.addProblem(f.title, i == 2 ? QVariant() : QVariant(QString("problem %1").arg(i)),
+                             i == 3 ? QVariant() : QVariant(QString("solution %1").arg(i)));
         }
-        auto w = env.openWindow("Alpha");
+        auto w = f.open();
         for (int i = 0; i < 3; ++i)
             w->dataProblems->MoveNext();
         QCOMPARE(w->txtProblem->toPlainText(), "problem 4");
         PrintRecorder rec;
         w->mnuPrintAllProblemSolution->trigger();
         QVERIFY(rec.surface->ended());
-        QCOMPARE(env.msgs.count(), 0);
+        QCOMPARE(f.env.msgs.count(), 0);
 
         // Each page: heading, version block, label, the problem, label, the solution, then
         // a new page; the document ends directly after the last one.
@@ -516,19 +517,17 @@ private slots:
         QCOMPARE(w->txtProblem->toPlainText(), "problem 1");
         QCOMPARE(w->txtSolution->toPlainText(), "solution 1");
         // Nothing was written into the stored problems.
-        QVERIFY(env.scalar("SELECT Problem FROM Problems WHERE ProblemID = 2").isNull());
+        QVERIFY(f.env.scalar("SELECT Problem FROM Problems WHERE ProblemID = 2").isNull());
     }
 
     void allProblemsFollowsASearchAndSavesTyping()
     {
-        TestEnv env;
-        const qint64 sw = env.addTitle("Alpha");
-        env.addVersion(sw, "1.0", QDate(2000, 1, 1));
-        env.addProblem(sw, "disk full", "free space");
-        env.addProblem(sw, "printer jam", "open the tray");
-        env.addProblem(sw, "disk slow", "defragment");
-        auto w = env.openWindow("Alpha");
-        w->dataProblems->setRecordSource(Sql::ProblemSearch(sw, "disk*", ""));
+        Alpha f;
+        f.env.addProblem(f.title, "disk full", "free space");
+        f.env.addProblem(f.title, "printer jam", "open the tray");
+        f.env.addProblem(f.title, "disk slow", "defragment");
+        auto w = f.open();
+        w->dataProblems->setRecordSource(Sql::ProblemSearch(f.title, "disk*", ""));
         w->dataProblems->Refresh();
         w->dataProblems->MoveNext();
         w->txtSolution->setPlainText("defragment the disk");
@@ -544,10 +543,11 @@ private slots:
         }
         QCOMPARE(problems,
                  (QStringList{"disk full", "free space", "disk slow", "defragment the disk"}));
-        QCOMPARE(w->dataProblems->recordSource(), Sql::ProblemSearch(sw, "disk*", ""));
+        QCOMPARE(w->dataProblems->recordSource(), Sql::ProblemSearch(f.title, "disk*", ""));
         QCOMPARE(w->txtProblem->toPlainText(), "disk full");
-        QCOMPARE(env.scalar("SELECT Solution FROM Problems WHERE Problem = 'disk slow'").toString(),
-                 "defragment the disk");
+        QCOMPARE(
+            f.env.scalar("SELECT Solution FROM Problems WHERE Problem = 'disk slow'").toString(),
+            "defragment the disk");
     }
 
     void commentsPrintWholeDisplayLinesBelowTheVersionBlock()
@@ -589,12 +589,10 @@ private slots:
 
     void linesBelowThePageContinueOnANewPage()
     {
-        TestEnv env;
-        const qint64 sw = env.addTitle("Alpha");
-        const qint64 v = env.addVersion(sw, "1.0", QDate(2000, 1, 1));
+        Alpha f;
         for (int i = 0; i < 150; ++i)
-            env.addChange(v, QString("change %1").arg(i));
-        auto w = env.openWindow("Alpha");
+            f.env.addChange(f.release, QString("change %1").arg(i));
+        auto w = f.open();
         PrintRecorder rec;
         w->mnuPrintVersionInfo->trigger();
         QVERIFY(rec.surface->ended());

@@ -68,19 +68,6 @@ bool detailCommandsEnabled(const MainWindow& w, bool enabled)
     return true;
 }
 
-// Presses OK while the database refuses the write, then lets it work again before Cancel,
-// so that anything kept back from the failed OK would be written by what follows.
-bool staysOpenOnFailure(FailingWrites& failing, QToolButton* command, const char* textBox,
-                        const QString& text)
-{
-    bool stayedOpen = false;
-    workDialog(command, textBox, text, {}, false, [&](QDialog* d) {
-        Click(d, "cmdOK");
-        stayedOpen = d->isVisible();
-        failing.stop();
-    });
-    return stayedOpen;
-}
 } // namespace
 
 class TestTitles : public QObject {
@@ -394,33 +381,23 @@ private slots:
         auto w = env.openWindow(QStringLiteral("Alpha"));
 
         // A failed add keeps the dialog open; what it tried to write is never written later.
-        FailingWrites addingTitles(env, "INSERT", "Software");
-        QVERIFY(staysOpenOnFailure(addingTitles, w->cmdAddSoftware, "txtSoftware",
-                                   QStringLiteral("Gamma")));
-        QVERIFY(env.msgs.sawDatabaseError(FailingWrites::kReason));
+        QVERIFY(RefusedSaveStaysOpen(env, "INSERT", "Software", w->cmdAddSoftware,
+                                     {{"txtSoftware", QStringLiteral("Gamma")}}));
         SelectTitle(*w, QStringLiteral("Beta"));
         SelectTitle(*w, QStringLiteral("Alpha"));
         QCOMPARE(env.count("Software"), 2);
         QCOMPARE(Titles(w->cboSoftware), (QStringList{"Alpha", "Beta"}));
 
         // The same for a rename.
-        env.msgs.clear();
-        FailingWrites renamingTitles(env, "UPDATE", "Software");
-        QVERIFY(staysOpenOnFailure(renamingTitles, w->cmdEditSoftware, "txtSoftware",
-                                   QStringLiteral("Renamed")));
-        QVERIFY(env.msgs.sawDatabaseError(FailingWrites::kReason));
+        QVERIFY(RefusedSaveStaysOpen(env, "UPDATE", "Software", w->cmdEditSoftware,
+                                     {{"txtSoftware", QStringLiteral("Renamed")}}));
         SelectTitle(*w, QStringLiteral("Beta"));
         QCOMPARE(env.scalar("SELECT COUNT(*) FROM Software WHERE SoftwareTitle = 'Alpha'").toInt(),
                  1);
         SelectTitle(*w, QStringLiteral("Alpha"));
 
         // A failed title delete leaves the title and everything under it shown.
-        env.msgs.clear();
-        FailingWrites deletingTitles(env, "DELETE", "Software");
-        env.msgs.answer(MsgResult::Yes);
-        w->cmdDeleteSoftware->click();
-        deletingTitles.stop();
-        QVERIFY(env.msgs.sawDatabaseError(FailingWrites::kReason));
+        QVERIFY(RefusedDelete(env, "Software", w->cmdDeleteSoftware));
         QCOMPARE(env.count("Software") + env.count("Versions") + env.count("Changes"), 4);
         QCOMPARE(w->cboSoftware->currentText(), QStringLiteral("Alpha"));
         QCOMPARE(w->dataSoftware->Field("SoftwareTitle").toString(), QStringLiteral("Alpha"));
@@ -428,32 +405,21 @@ private slots:
         QVERIFY(w->cmdAddVersion->isEnabled());
 
         // Versions: a failed add is not written by the next move either.
-        env.msgs.clear();
-        FailingWrites addingVersions(env, "INSERT", "Versions");
-        QVERIFY(staysOpenOnFailure(addingVersions, w->cmdAddVersion, "txtVersion",
-                                   QStringLiteral("2.0")));
-        QVERIFY(env.msgs.sawDatabaseError(FailingWrites::kReason));
+        QVERIFY(RefusedSaveStaysOpen(env, "INSERT", "Versions", w->cmdAddVersion,
+                                     {{"txtVersion", QStringLiteral("2.0")}}));
         SelectTitle(*w, QStringLiteral("Beta"));
         SelectTitle(*w, QStringLiteral("Alpha"));
         QCOMPARE(env.count("Versions"), 1);
         QCOMPARE(Lines(w->lstVersionID), QStringList{QString::number(v)});
 
-        env.msgs.clear();
-        FailingWrites editingVersions(env, "UPDATE", "Versions");
-        QVERIFY(staysOpenOnFailure(editingVersions, w->cmdEditVersion, "txtVersion",
-                                   QStringLiteral("1.1")));
-        QVERIFY(env.msgs.sawDatabaseError(FailingWrites::kReason));
+        QVERIFY(RefusedSaveStaysOpen(env, "UPDATE", "Versions", w->cmdEditVersion,
+                                     {{"txtVersion", QStringLiteral("1.1")}}));
         SelectTitle(*w, QStringLiteral("Beta"));
         QCOMPARE(env.scalar("SELECT ReleaseNumber FROM Versions").toString(),
                  QStringLiteral("1.0"));
         SelectTitle(*w, QStringLiteral("Alpha"));
 
-        env.msgs.clear();
-        FailingWrites deletingVersions(env, "DELETE", "Versions");
-        env.msgs.answer(MsgResult::Yes);
-        w->cmdDeleteVersion->click();
-        deletingVersions.stop();
-        QVERIFY(env.msgs.sawDatabaseError(FailingWrites::kReason));
+        QVERIFY(RefusedDelete(env, "Versions", w->cmdDeleteVersion));
         QCOMPARE(env.count("Versions") + env.count("Changes"), 2);
         QCOMPARE(w->lstVersionDate->count(), 1);
         QCOMPARE(w->lstChanges->count(), 1);
