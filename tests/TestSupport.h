@@ -51,6 +51,24 @@ public:
     MsgSpy msgs;
 };
 
+// A title, what most window tests start from: a test adds its versions and records, then opens
+// the window with the title chosen.
+struct TitleFixture {
+    explicit TitleFixture(const QString& name, const QVariant& comments = {})
+        : name(name), title(env.addTitle(name, comments))
+    {
+    }
+    qint64 addVersion(const QString& number, const QDate& date)
+    {
+        return env.addVersion(title, number, date);
+    }
+    std::unique_ptr<MainWindow> open() { return env.openWindow(name); }
+
+    TestEnv env;
+    const QString name;
+    const qint64 title;
+};
+
 // The database refuses one kind of write ("INSERT", "UPDATE" or "DELETE") to a table, as a full
 // disk would, until stop() or the end of the scope.
 class FailingWrites {

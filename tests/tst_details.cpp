@@ -12,11 +12,6 @@
 #include <QtTest>
 
 namespace {
-// A title with two versions, the one most tests start from.
-struct Seed {
-    qint64 title, v1, v2;
-};
-
 // Moves to the second version and back, which saves anything a record source kept pending.
 void revisitVersions(MainWindow& w)
 {
@@ -24,14 +19,12 @@ void revisitVersions(MainWindow& w)
     w.lstVersionDate->setCurrentRow(0);
 }
 
-Seed seedTitle(TestEnv& env)
-{
-    Seed s;
-    s.title = env.addTitle(QStringLiteral("Editor"));
-    s.v1 = env.addVersion(s.title, QStringLiteral("1.0"), QDate(1999, 1, 5));
-    s.v2 = env.addVersion(s.title, QStringLiteral("2.0"), QDate(2000, 6, 1));
-    return s;
-}
+// The title "Editor" with two versions, the one most tests start from.
+struct Editor : TitleFixture {
+    Editor() : TitleFixture(QStringLiteral("Editor")) {}
+    const qint64 v1 = addVersion(QStringLiteral("1.0"), QDate(1999, 1, 5));
+    const qint64 v2 = addVersion(QStringLiteral("2.0"), QDate(2000, 6, 1));
+};
 } // namespace
 
 class TestDetails : public QObject {
@@ -39,10 +32,9 @@ class TestDetails : public QObject {
 private slots:
     void addChangeKeepsTextAndVersion()
     {
-        TestEnv env;
-        const Seed s = seedTitle(env);
-        env.addChange(s.v2, QStringLiteral("old"));
-        auto w = env.openWindow(QStringLiteral("Editor"));
+        Editor f;
+        f.env.addChange(f.v2, QStringLiteral("old"));
+        auto w = f.open();
 
         // A single blank is a change of its own and is listed as a blank entry.
         WorkDialog(w->cmdAddChange, [](QDialog* d) {
@@ -54,12 +46,13 @@ private slots:
         QCOMPARE(Lines(w->lstChanges), QStringList{QStringLiteral(" ")});
         QCOMPARE(w->lstChanges->currentRow(), 0);
         QCOMPARE(w->lstChangeID->currentRow(), 0);
-        QCOMPARE(w->lstChangeID->item(0)->text(),
-                 env.scalar("SELECT ChangeID FROM Changes WHERE ReleaseID = ?", {s.v1}).toString());
-        QCOMPARE(env.scalar("SELECT [Change] FROM Changes WHERE ReleaseID = ?", {s.v1}),
+        QCOMPARE(
+            w->lstChangeID->item(0)->text(),
+            f.env.scalar("SELECT ChangeID FROM Changes WHERE ReleaseID = ?", {f.v1}).toString());
+        QCOMPARE(f.env.scalar("SELECT [Change] FROM Changes WHERE ReleaseID = ?", {f.v1}),
                  QVariant(QStringLiteral(" ")));
         QCOMPARE(w->lstVersionDate->currentRow(), 0);
-        QCOMPARE(env.msgs.count(), 0);
+        QCOMPARE(f.env.msgs.count(), 0);
 
         // The second version stays selected; quotes and non-Latin letters are kept as typed.
         w->lstVersionDate->setCurrentRow(1);
@@ -71,16 +64,15 @@ private slots:
         QCOMPARE(w->lstVersionDate->currentRow(), 1);
         QCOMPARE(Lines(w->lstChanges), (QStringList{QStringLiteral("old"), typed}));
         QCOMPARE(w->lstChanges->currentRow(), 0);
-        QCOMPARE(env.scalar("SELECT COUNT(*) FROM Changes WHERE ReleaseID = ? AND [Change] = ?",
-                            {s.v2, typed}),
+        QCOMPARE(f.env.scalar("SELECT COUNT(*) FROM Changes WHERE ReleaseID = ? AND [Change] = ?",
+                              {f.v2, typed}),
                  QVariant(1));
     }
 
     void emptyChangeIsRefusedAndDialogStaysOpen()
     {
-        TestEnv env;
-        seedTitle(env);
-        auto w = env.openWindow(QStringLiteral("Editor"));
+        Editor f;
+        auto w = f.open();
         bool stillOpen = false;
         WorkDialog(w->cmdAddChange, [&](QDialog* d) {
             Click(d, "cmdOK");
@@ -88,20 +80,19 @@ private slots:
             Click(d, "cmdCancel");
         });
         QVERIFY(stillOpen);
-        QVERIFY(env.msgs.saw(Msg::kFieldsMissing));
-        QCOMPARE(env.msgs.calls.first().icon, MsgIcon::Information);
-        QCOMPARE(env.count("Changes"), 0);
+        QVERIFY(f.env.msgs.saw(Msg::kFieldsMissing));
+        QCOMPARE(f.env.msgs.calls.first().icon, MsgIcon::Information);
+        QCOMPARE(f.env.count("Changes"), 0);
         QVERIFY(w->lstChanges->count() == 0);
     }
 
     void editThirdChangeSelectsFirst()
     {
-        TestEnv env;
-        const Seed s = seedTitle(env);
-        env.addChange(s.v1, QStringLiteral("a"));
-        env.addChange(s.v1, QStringLiteral("b"));
-        const qint64 c = env.addChange(s.v1, QStringLiteral("c"));
-        auto w = env.openWindow(QStringLiteral("Editor"));
+        Editor f;
+        f.env.addChange(f.v1, QStringLiteral("a"));
+        f.env.addChange(f.v1, QStringLiteral("b"));
+        const qint64 c = f.env.addChange(f.v1, QStringLiteral("c"));
+        auto w = f.open();
         w->lstChanges->setCurrentRow(2);
         QCOMPARE(w->lstChangeID->currentRow(), 2);
 
@@ -116,24 +107,23 @@ private slots:
         QCOMPARE(w->lstChanges->currentRow(), 0);
         QCOMPARE(w->lstChangeID->currentRow(), 0);
         QCOMPARE(w->lstVersionDate->currentRow(), 0);
-        QCOMPARE(env.scalar("SELECT [Change] FROM Changes WHERE ChangeID = ?", {c}),
+        QCOMPARE(f.env.scalar("SELECT [Change] FROM Changes WHERE ChangeID = ?", {c}),
                  QVariant(QStringLiteral("c, edited")));
 
         // OK without altering the text saves it unchanged, silently.
         w->lstChanges->setCurrentRow(1);
         WorkDialog(w->cmdEditChange, [](QDialog* d) { Click(d, "cmdOK"); });
         QCOMPARE(Lines(w->lstChanges).at(1), QStringLiteral("b"));
-        QCOMPARE(env.msgs.count(), 0);
-        QCOMPARE(env.count("Changes"), 3);
+        QCOMPARE(f.env.msgs.count(), 0);
+        QCOMPARE(f.env.count("Changes"), 3);
     }
 
     void cancelAndCloseBoxWriteNothing()
     {
-        TestEnv env;
-        const Seed s = seedTitle(env);
-        env.addChange(s.v1, QStringLiteral("a"));
-        env.addChange(s.v1, QStringLiteral("b"));
-        auto w = env.openWindow(QStringLiteral("Editor"));
+        Editor f;
+        f.env.addChange(f.v1, QStringLiteral("a"));
+        f.env.addChange(f.v1, QStringLiteral("b"));
+        auto w = f.open();
         w->lstChanges->setCurrentRow(1);
 
         WorkDialog(w->cmdEditChange, [](QDialog* d) {
@@ -155,28 +145,27 @@ private slots:
         // Moving through the versions must not save anything left over from the dialogs.
         w->lstVersionDate->setCurrentRow(1);
         w->lstVersionDate->setCurrentRow(0);
-        QCOMPARE(env.count("Changes"), 2);
-        QCOMPARE(env.scalar("SELECT COUNT(*) FROM Changes WHERE [Change] IN ('a', 'b')"),
+        QCOMPARE(f.env.count("Changes"), 2);
+        QCOMPARE(f.env.scalar("SELECT COUNT(*) FROM Changes WHERE [Change] IN ('a', 'b')"),
                  QVariant(2));
-        QCOMPARE(env.msgs.count(), 0);
+        QCOMPARE(f.env.msgs.count(), 0);
     }
 
     void sameTextChangesAreToldApartByKey()
     {
-        TestEnv env;
-        const Seed s = seedTitle(env);
-        const qint64 first = env.addChange(s.v1, QStringLiteral("same"));
-        const qint64 second = env.addChange(s.v1, QStringLiteral("same"));
-        auto w = env.openWindow(QStringLiteral("Editor"));
+        Editor f;
+        const qint64 first = f.env.addChange(f.v1, QStringLiteral("same"));
+        const qint64 second = f.env.addChange(f.v1, QStringLiteral("same"));
+        auto w = f.open();
 
         w->lstChanges->setCurrentRow(1);
         WorkDialog(w->cmdEditChange, [](QDialog* d) {
             child<QLineEdit>(d, "txtChange")->setText(QStringLiteral("other"));
             Click(d, "cmdOK");
         });
-        QCOMPARE(env.scalar("SELECT [Change] FROM Changes WHERE ChangeID = ?", {first}),
+        QCOMPARE(f.env.scalar("SELECT [Change] FROM Changes WHERE ChangeID = ?", {first}),
                  QVariant(QStringLiteral("same")));
-        QCOMPARE(env.scalar("SELECT [Change] FROM Changes WHERE ChangeID = ?", {second}),
+        QCOMPARE(f.env.scalar("SELECT [Change] FROM Changes WHERE ChangeID = ?", {second}),
                  QVariant(QStringLiteral("other")));
 
         // Back to two equal texts; deleting the second removes the second only.
@@ -186,83 +175,80 @@ private slots:
             Click(d, "cmdOK");
         });
         w->lstChanges->setCurrentRow(1);
-        env.msgs.answer(MsgResult::Yes);
+        f.env.msgs.answer(MsgResult::Yes);
         w->cmdDeleteChange->click();
-        QCOMPARE(env.count("Changes"), 1);
-        QCOMPARE(env.scalar("SELECT ChangeID FROM Changes").toLongLong(), first);
+        QCOMPARE(f.env.count("Changes"), 1);
+        QCOMPARE(f.env.scalar("SELECT ChangeID FROM Changes").toLongLong(), first);
     }
 
     void deleteChangeShowsFirstVersionAgain()
     {
-        TestEnv env;
-        const Seed s = seedTitle(env);
-        env.addChange(s.v1, QStringLiteral("first version's"));
-        env.addChange(s.v2, QStringLiteral("second version's"));
-        auto w = env.openWindow(QStringLiteral("Editor"));
+        Editor f;
+        f.env.addChange(f.v1, QStringLiteral("first version's"));
+        f.env.addChange(f.v2, QStringLiteral("second version's"));
+        auto w = f.open();
         w->lstVersionDate->setCurrentRow(1);
         w->lstChanges->setCurrentRow(0);
 
         // No keeps everything, Yes asks the way every delete does.
         w->cmdDeleteChange->click();
-        QCOMPARE(env.count("Changes"), 2);
+        QCOMPARE(f.env.count("Changes"), 2);
         QCOMPARE(w->lstVersionDate->currentRow(), 1);
-        const MsgBoxCall ask = env.msgs.calls.last();
+        const MsgBoxCall ask = f.env.msgs.calls.last();
         QCOMPARE(ask.text, QStringLiteral("Are you sure you want to delete this change/reason?"));
         QCOMPARE(ask.buttons, MsgButtons::YesNo);
         QCOMPARE(ask.defaultButton, MsgResult::No);
 
-        env.msgs.answer(MsgResult::Yes);
+        f.env.msgs.answer(MsgResult::Yes);
         w->cmdDeleteChange->click();
-        QCOMPARE(env.count("Changes"), 1);
-        QCOMPARE(env.scalar("SELECT ReleaseID FROM Changes").toLongLong(), s.v1);
+        QCOMPARE(f.env.count("Changes"), 1);
+        QCOMPARE(f.env.scalar("SELECT ReleaseID FROM Changes").toLongLong(), f.v1);
         QCOMPARE(w->lstVersionDate->currentRow(), 0);
         QCOMPARE(Lines(w->lstChanges), QStringList{QStringLiteral("first version's")});
     }
 
     void commandsWithoutSelectionAreRefused()
     {
-        TestEnv env;
-        const Seed s = seedTitle(env);
-        env.addChange(s.v1, QStringLiteral("a"));
-        env.addFile(s.v1, QStringLiteral("a.dll"), QStringLiteral("1"), QDate(1999, 1, 1));
-        auto w = env.openWindow(QStringLiteral("Editor"));
+        Editor f;
+        f.env.addChange(f.v1, QStringLiteral("a"));
+        f.env.addFile(f.v1, QStringLiteral("a.dll"), QStringLiteral("1"), QDate(1999, 1, 1));
+        auto w = f.open();
         w->lstFiles->clearSelection();
 
         QVERIFY(!WorkDialog(w->cmdEditChange).opened);
-        QCOMPARE(env.msgs.lastText(), Msg::kNoRecordToEdit);
+        QCOMPARE(f.env.msgs.lastText(), Msg::kNoRecordToEdit);
         QVERIFY(!WorkDialog(w->cmdEditFile).opened);
-        QCOMPARE(env.msgs.lastText(), Msg::kNoRecordToEdit);
+        QCOMPARE(f.env.msgs.lastText(), Msg::kNoRecordToEdit);
         w->cmdDeleteChange->click();
-        QCOMPARE(env.msgs.lastText(), Msg::kNoRecordToDelete);
+        QCOMPARE(f.env.msgs.lastText(), Msg::kNoRecordToDelete);
         w->cmdDeleteFile->click();
-        QCOMPARE(env.msgs.lastText(), Msg::kNoRecordToDelete);
-        for (const MsgBoxCall& c : env.msgs.calls) {
+        QCOMPARE(f.env.msgs.lastText(), Msg::kNoRecordToDelete);
+        for (const MsgBoxCall& c : f.env.msgs.calls) {
             QCOMPARE(c.icon, MsgIcon::Information);
             QCOMPARE(c.buttons, MsgButtons::OK);
         }
-        QCOMPARE(env.msgs.count(), 4);
+        QCOMPARE(f.env.msgs.count(), 4);
 
         // A deselected version line gives a new record nothing to belong to.
-        env.msgs.clear();
+        f.env.msgs.clear();
         w->lstVersionDate->clearSelection();
         QVERIFY(!WorkDialog(w->cmdAddChange).opened);
-        QCOMPARE(env.msgs.lastText(), Msg::kNoVersion);
+        QCOMPARE(f.env.msgs.lastText(), Msg::kNoVersion);
         QVERIFY(!WorkDialog(w->cmdAddFile).opened);
-        QCOMPARE(env.msgs.lastText(), Msg::kNoVersion);
-        QCOMPARE(env.msgs.calls.last().icon, MsgIcon::Information);
-        QCOMPARE(env.count("Changes"), 1);
-        QCOMPARE(env.count("Files"), 1);
+        QCOMPARE(f.env.msgs.lastText(), Msg::kNoVersion);
+        QCOMPARE(f.env.msgs.calls.last().icon, MsgIcon::Information);
+        QCOMPARE(f.env.count("Changes"), 1);
+        QCOMPARE(f.env.count("Files"), 1);
     }
 
     void failedChangeWritesNothingNowOrLater()
     {
-        TestEnv env;
-        const Seed s = seedTitle(env);
-        env.addChange(s.v1, QStringLiteral("kept"));
-        auto w = env.openWindow(QStringLiteral("Editor"));
+        Editor f;
+        f.env.addChange(f.v1, QStringLiteral("kept"));
+        auto w = f.open();
 
         // A failing OK keeps what was typed; once the database works, OK stores it once.
-        FailingWrites fail(env, "INSERT", "Changes");
+        FailingWrites fail(f.env, "INSERT", "Changes");
         QString keptText;
         WorkDialog(w->cmdAddChange, [&](QDialog* d) {
             child<QLineEdit>(d, "txtChange")->setText(QStringLiteral("new"));
@@ -271,36 +257,35 @@ private slots:
             fail.stop();
             Click(d, "cmdOK");
         });
-        QVERIFY(env.msgs.sawDatabaseError());
+        QVERIFY(f.env.msgs.sawDatabaseError());
         QCOMPARE(keptText, QStringLiteral("new"));
-        QCOMPARE(env.count("Changes"), 2);
+        QCOMPARE(f.env.count("Changes"), 2);
         QCOMPARE(Lines(w->lstChanges),
                  (QStringList{QStringLiteral("kept"), QStringLiteral("new")}));
 
         // A failed add or edit that is then cancelled is not saved by a later move of the set.
-        QVERIFY(RefusedSaveStaysOpen(env, "INSERT", "Changes", w->cmdAddChange,
+        QVERIFY(RefusedSaveStaysOpen(f.env, "INSERT", "Changes", w->cmdAddChange,
                                      {{"txtChange", QStringLiteral("lost")}}));
         revisitVersions(*w);
-        QCOMPARE(env.count("Changes"), 2);
+        QCOMPARE(f.env.count("Changes"), 2);
         w->lstChanges->setCurrentRow(0);
-        QVERIFY(RefusedSaveStaysOpen(env, "UPDATE", "Changes", w->cmdEditChange,
+        QVERIFY(RefusedSaveStaysOpen(f.env, "UPDATE", "Changes", w->cmdEditChange,
                                      {{"txtChange", QStringLiteral("changed")}}));
         revisitVersions(*w);
-        QCOMPARE(env.scalar("SELECT COUNT(*) FROM Changes WHERE [Change] = 'kept'"), QVariant(1));
+        QCOMPARE(f.env.scalar("SELECT COUNT(*) FROM Changes WHERE [Change] = 'kept'"), QVariant(1));
 
         // A failed delete keeps the row and the lists.
         w->lstChanges->setCurrentRow(1);
-        QVERIFY(RefusedDelete(env, "Changes", w->cmdDeleteChange));
-        QCOMPARE(env.count("Changes"), 2);
+        QVERIFY(RefusedDelete(f.env, "Changes", w->cmdDeleteChange));
+        QCOMPARE(f.env.count("Changes"), 2);
         QCOMPARE(Lines(w->lstChanges),
                  (QStringList{QStringLiteral("kept"), QStringLiteral("new")}));
     }
 
     void addFileStoresPickerDateAndListsColumns()
     {
-        TestEnv env;
-        const Seed s = seedTitle(env);
-        auto w = env.openWindow(QStringLiteral("Editor"));
+        Editor f;
+        auto w = f.open();
 
         WorkDialog(w->cmdAddFile, [](QDialog* d) {
             QCOMPARE(d->windowTitle(), QStringLiteral("Add Needed File"));
@@ -315,9 +300,9 @@ private slots:
             child<QLineEdit>(d, "txtVersion")->setText(QStringLiteral("2"));
             Click(d, "cmdOK");
         });
-        QCOMPARE(env.scalar("SELECT [Date] FROM Files WHERE [File] = 'untouched.dll'").toString(),
+        QCOMPARE(f.env.scalar("SELECT [Date] FROM Files WHERE [File] = 'untouched.dll'").toString(),
                  QStringLiteral("1999-08-16"));
-        QCOMPARE(env.scalar("SELECT ReleaseID FROM Files").toLongLong(), s.v1);
+        QCOMPARE(f.env.scalar("SELECT ReleaseID FROM Files").toLongLong(), f.v1);
 
         WorkDialog(w->cmdAddFile, [](QDialog* d) {
             child<QLineEdit>(d, "txtFile")->setText(QStringLiteral("setup.exe"));
@@ -334,7 +319,7 @@ private slots:
         QCOMPARE(w->lstFiles->currentRow(), 0);
         QCOMPARE(w->lstFileID->currentRow(), 0);
         QCOMPARE(w->lstVersionDate->currentRow(), 0);
-        QCOMPARE(env.scalar("SELECT [Date] FROM Files WHERE [File] = 'setup.exe'").toString(),
+        QCOMPARE(f.env.scalar("SELECT [Date] FROM Files WHERE [File] = 'setup.exe'").toString(),
                  QStringLiteral("1999-02-03"));
 
         // A name of exactly 20 characters runs straight into the version; blanks are kept.
@@ -346,15 +331,14 @@ private slots:
         });
         QCOMPARE(Lines(w->lstFiles).at(2),
                  twenty + QString(20, ' ') + QStringLiteral("08/16/1999"));
-        QCOMPARE(env.scalar("SELECT [Version] FROM Files WHERE [File] = ?", {twenty}),
+        QCOMPARE(f.env.scalar("SELECT [Version] FROM Files WHERE [File] = ?", {twenty}),
                  QVariant(QStringLiteral(" ")));
     }
 
     void fileNeedsNameAndVersion()
     {
-        TestEnv env;
-        seedTitle(env);
-        auto w = env.openWindow(QStringLiteral("Editor"));
+        Editor f;
+        auto w = f.open();
         int refusedWhileOpen = 0;
         WorkDialog(w->cmdAddFile, [&](QDialog* d) {
             child<QLineEdit>(d, "txtFile")->setText(QStringLiteral("a.dll"));
@@ -367,21 +351,20 @@ private slots:
             Click(d, "cmdCancel");
         });
         QCOMPARE(refusedWhileOpen, 2);
-        QCOMPARE(env.msgs.count(), 2);
-        QCOMPARE(env.msgs.calls.at(0).text, Msg::kFieldsMissing);
-        QCOMPARE(env.msgs.calls.at(1).text, Msg::kFieldsMissing);
-        QCOMPARE(env.count("Files"), 0);
+        QCOMPARE(f.env.msgs.count(), 2);
+        QCOMPARE(f.env.msgs.calls.at(0).text, Msg::kFieldsMissing);
+        QCOMPARE(f.env.msgs.calls.at(1).text, Msg::kFieldsMissing);
+        QCOMPARE(f.env.count("Files"), 0);
     }
 
     void editThirdFileShowsStoredValues()
     {
-        TestEnv env;
-        const Seed s = seedTitle(env);
-        env.addFile(s.v1, QStringLiteral("a.dll"), QStringLiteral("1"), QDate(1998, 1, 1));
-        env.addFile(s.v1, QStringLiteral("b.dll"), QStringLiteral("2"), QDate(1998, 2, 2));
-        const qint64 c =
-            env.addFile(s.v1, QStringLiteral("c.dll"), QStringLiteral("3.1"), QDate(1998, 12, 24));
-        auto w = env.openWindow(QStringLiteral("Editor"));
+        Editor f;
+        f.env.addFile(f.v1, QStringLiteral("a.dll"), QStringLiteral("1"), QDate(1998, 1, 1));
+        f.env.addFile(f.v1, QStringLiteral("b.dll"), QStringLiteral("2"), QDate(1998, 2, 2));
+        const qint64 c = f.env.addFile(f.v1, QStringLiteral("c.dll"), QStringLiteral("3.1"),
+                                       QDate(1998, 12, 24));
+        auto w = f.open();
         w->lstFiles->setCurrentRow(2);
         QCOMPARE(w->lstFileID->currentRow(), 2);
 
@@ -399,17 +382,17 @@ private slots:
                                                QStringLiteral("03/03/2001"));
         QCOMPARE(w->lstFiles->currentRow(), 0);
         QCOMPARE(w->lstFileID->currentRow(), 0);
-        QCOMPARE(env.scalar("SELECT [Date] FROM Files WHERE FileID = ?", {c}).toString(),
+        QCOMPARE(f.env.scalar("SELECT [Date] FROM Files WHERE FileID = ?", {c}).toString(),
                  QStringLiteral("2001-03-03"));
-        QCOMPARE(env.scalar("SELECT ReleaseID FROM Files WHERE FileID = ?", {c}).toLongLong(),
-                 s.v1);
+        QCOMPARE(f.env.scalar("SELECT ReleaseID FROM Files WHERE FileID = ?", {c}).toLongLong(),
+                 f.v1);
 
         // OK without changes stores the same three values.
         w->lstFiles->setCurrentRow(1);
         const QStringList before = Lines(w->lstFiles);
         WorkDialog(w->cmdEditFile, [](QDialog* d) { Click(d, "cmdOK"); });
         QCOMPARE(Lines(w->lstFiles), before);
-        QCOMPARE(env.scalar("SELECT [Date] FROM Files WHERE [File] = 'b.dll'").toString(),
+        QCOMPARE(f.env.scalar("SELECT [Date] FROM Files WHERE [File] = 'b.dll'").toString(),
                  QStringLiteral("1998-02-02"));
 
         // Cancel writes nothing and keeps the selection.
@@ -423,54 +406,52 @@ private slots:
         QCOMPARE(w->lstFiles->currentRow(), 1);
         QCOMPARE(w->lstFileID->currentRow(), 1);
         w->lstVersionDate->setCurrentRow(1);
-        QCOMPARE(env.scalar("SELECT COUNT(*) FROM Files WHERE [File] = 'dropped'"), QVariant(0));
-        QCOMPARE(env.msgs.count(), 0);
+        QCOMPARE(f.env.scalar("SELECT COUNT(*) FROM Files WHERE [File] = 'dropped'"), QVariant(0));
+        QCOMPARE(f.env.msgs.count(), 0);
     }
 
     void editingAFileWithoutDateKeepsItEmpty()
     {
-        TestEnv env;
-        const Seed s = seedTitle(env);
+        Editor f;
         const qint64 id =
-            env.db()
+            f.env.db()
                 .run(QStringLiteral("INSERT INTO Files (ReleaseID, [File], [Version], [Date]) "
                                     "VALUES (?, 'nodate.dll', '1', NULL)"),
-                     {s.v1})
+                     {f.v1})
                 .lastInsertId()
                 .toLongLong();
-        auto w = env.openWindow(QStringLiteral("Editor"));
+        auto w = f.open();
         WorkDialog(w->cmdEditFile, [](QDialog* d) {
             child<QLineEdit>(d, "txtVersion")->setText(QStringLiteral("1.1"));
             Click(d, "cmdOK");
         });
-        QCOMPARE(env.scalar("SELECT [Version] FROM Files WHERE FileID = ?", {id}),
+        QCOMPARE(f.env.scalar("SELECT [Version] FROM Files WHERE FileID = ?", {id}),
                  QVariant(QStringLiteral("1.1")));
-        QVERIFY(env.scalar("SELECT [Date] FROM Files WHERE FileID = ?", {id}).isNull());
+        QVERIFY(f.env.scalar("SELECT [Date] FROM Files WHERE FileID = ?", {id}).isNull());
     }
 
     void filesDeletedByKeyAndFirstVersionShownAgain()
     {
-        TestEnv env;
-        const Seed s = seedTitle(env);
-        env.addFile(s.v1, QStringLiteral("one.dll"), QStringLiteral("1"), QDate(1999, 1, 1));
+        Editor f;
+        f.env.addFile(f.v1, QStringLiteral("one.dll"), QStringLiteral("1"), QDate(1999, 1, 1));
         const qint64 keep =
-            env.addFile(s.v2, QStringLiteral("twin.dll"), QStringLiteral("2"), QDate(2000, 1, 1));
+            f.env.addFile(f.v2, QStringLiteral("twin.dll"), QStringLiteral("2"), QDate(2000, 1, 1));
         const qint64 drop =
-            env.addFile(s.v2, QStringLiteral("twin.dll"), QStringLiteral("2"), QDate(2000, 1, 1));
-        auto w = env.openWindow(QStringLiteral("Editor"));
+            f.env.addFile(f.v2, QStringLiteral("twin.dll"), QStringLiteral("2"), QDate(2000, 1, 1));
+        auto w = f.open();
         w->lstVersionDate->setCurrentRow(1);
         QCOMPARE(w->lstFiles->item(0)->text(), w->lstFiles->item(1)->text());
         w->lstFiles->setCurrentRow(1);
 
         w->cmdDeleteFile->click(); // answered No
-        QCOMPARE(env.count("Files"), 3);
-        QCOMPARE(env.msgs.lastText(),
+        QCOMPARE(f.env.count("Files"), 3);
+        QCOMPARE(f.env.msgs.lastText(),
                  QStringLiteral("Are you sure you want to delete this needed file?"));
 
-        env.msgs.answer(MsgResult::Yes);
+        f.env.msgs.answer(MsgResult::Yes);
         w->cmdDeleteFile->click();
-        QCOMPARE(env.scalar("SELECT COUNT(*) FROM Files WHERE FileID = ?", {keep}), QVariant(1));
-        QCOMPARE(env.scalar("SELECT COUNT(*) FROM Files WHERE FileID = ?", {drop}), QVariant(0));
+        QCOMPARE(f.env.scalar("SELECT COUNT(*) FROM Files WHERE FileID = ?", {keep}), QVariant(1));
+        QCOMPARE(f.env.scalar("SELECT COUNT(*) FROM Files WHERE FileID = ?", {drop}), QVariant(0));
         QCOMPARE(w->lstVersionDate->currentRow(), 0);
         QCOMPARE(Lines(w->lstFiles),
                  QStringList{QStringLiteral("one.dll") + QString(13, ' ') + QStringLiteral("1") +
@@ -480,22 +461,21 @@ private slots:
 
     void failedFileWritesNothingNowOrLater()
     {
-        TestEnv env;
-        const Seed s = seedTitle(env);
-        env.addFile(s.v1, QStringLiteral("kept.dll"), QStringLiteral("1"), QDate(1999, 1, 1));
-        auto w = env.openWindow(QStringLiteral("Editor"));
+        Editor f;
+        f.env.addFile(f.v1, QStringLiteral("kept.dll"), QStringLiteral("1"), QDate(1999, 1, 1));
+        auto w = f.open();
 
         QVERIFY(RefusedSaveStaysOpen(
-            env, "INSERT", "Files", w->cmdAddFile,
+            f.env, "INSERT", "Files", w->cmdAddFile,
             {{"txtFile", QStringLiteral("lost.dll")}, {"txtVersion", QStringLiteral("1")}}));
-        QVERIFY(RefusedSaveStaysOpen(env, "UPDATE", "Files", w->cmdEditFile,
+        QVERIFY(RefusedSaveStaysOpen(f.env, "UPDATE", "Files", w->cmdEditFile,
                                      {{"txtFile", QStringLiteral("renamed.dll")}}));
         revisitVersions(*w);
-        QCOMPARE(env.count("Files"), 1);
-        QCOMPARE(env.scalar("SELECT [File] FROM Files"), QVariant(QStringLiteral("kept.dll")));
+        QCOMPARE(f.env.count("Files"), 1);
+        QCOMPARE(f.env.scalar("SELECT [File] FROM Files"), QVariant(QStringLiteral("kept.dll")));
 
-        QVERIFY(RefusedDelete(env, "Files", w->cmdDeleteFile));
-        QCOMPARE(env.count("Files"), 1);
+        QVERIFY(RefusedDelete(f.env, "Files", w->cmdDeleteFile));
+        QCOMPARE(f.env.count("Files"), 1);
         QCOMPARE(w->lstFiles->count(), 1);
     }
 };

@@ -139,18 +139,12 @@ QStringList shownLines(QPlainTextEdit* box)
 } // namespace
 
 // The title "Alpha" with the version 1.0 of 01/01/2000, which every report prints in its
-// version block; a test adds what else it prints, then opens the window on the title.
-struct Alpha {
-    explicit Alpha(const QVariant& comments = {})
-        : title(env.addTitle(QStringLiteral("Alpha"), comments)),
-          release(env.addVersion(title, QStringLiteral("1.0"), QDate(2000, 1, 1)))
+// version block.
+struct Alpha : TitleFixture {
+    explicit Alpha(const QVariant& comments = {}) : TitleFixture(QStringLiteral("Alpha"), comments)
     {
     }
-    std::unique_ptr<MainWindow> open() { return env.openWindow(QStringLiteral("Alpha")); }
-
-    TestEnv env;
-    const qint64 title;
-    const qint64 release;
+    const qint64 release = addVersion(QStringLiteral("1.0"), QDate(2000, 1, 1));
 };
 
 class TestReports : public QObject {
