@@ -1,6 +1,5 @@
 #include "dialogs/frmAddSoftware.h"
 
-#include "core/data/DbError.h"
 #include "core/data/RecordSource.h"
 #include "core/sql/SqlText.h"
 #include "widgets/DbCommand.h"

@@ -4,7 +4,6 @@
 #include "core/data/RecordSource.h"
 #include "core/settings/Settings.h"
 #include "core/sql/SqlText.h"
-#include "widgets/BoundTextBox.h"
 #include "widgets/DbCommand.h"
 #include "widgets/MsgBox.h"
 #include "widgets/WindowHelpers.h"

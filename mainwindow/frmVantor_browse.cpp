@@ -8,7 +8,6 @@
 #include "core/text/TextFormat.h"
 #include "dialogs/EditDialog.h"
 #include "mainwindow/ListPair.h"
-#include "widgets/BoundTextBox.h"
 #include "widgets/DbCommand.h"
 
 #include <QComboBox>

@@ -1,7 +1,6 @@
 // Adding, editing and deleting software titles and their versions.
 #include "mainwindow/frmVantor.h"
 
-#include "core/data/DbError.h"
 #include "core/data/RecordSource.h"
 #include "core/sql/SqlText.h"
 #include "dialogs/frmAddSoftware.h"
