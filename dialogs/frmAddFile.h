@@ -1,36 +1,23 @@
 #pragma once
 
-#include "widgets/VantorDialog.h"
+#include "dialogs/DetailDialog.h"
 
 #include <QVariant>
 
 class QDateEdit;
-class QLabel;
-class QLineEdit;
-class QPushButton;
 
 // Adds a needed file to the selected version, or edits the selected one.
-class frmAddFile : public VantorDialog {
+class frmAddFile : public DetailDialog {
     Q_OBJECT
 public:
-    explicit frmAddFile(frmVantor* main);
+    frmAddFile(QWidget* parent, const DetailTarget& target);
 
-    // Reads the mode from EditMode; in edit mode loads the selected file. False when that
-    // file could not be read, in which case the dialog must not be shown.
-    bool Form_Load();
-
-    QLabel *Label2, *Label1, *Label3;
-    QLineEdit *txtFile, *txtVersion;
-    QDateEdit* dtpDate;
-    QPushButton *cmdOK, *cmdCancel;
-
-public slots:
-    void cmdOK_Click();
-    void cmdCancel_Click();
+protected:
+    void showRecord() override;
+    void saveRecord() override;
 
 private:
-    // FileID of the file being edited.
-    QString m_fileId;
+    QDateEdit* dtpDate;
     // A stored date the picker cannot show (none at all); kept unless the user picks one.
     bool m_dateUnshown = false;
     QVariant m_unshownDate;

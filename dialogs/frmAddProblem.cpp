@@ -1,11 +1,8 @@
 #include "dialogs/frmAddProblem.h"
 
 #include "core/data/RecordSource.h"
-#include "core/settings/Settings.h"
 #include "core/sql/SqlText.h"
-#include "mainwindow/frmVantor.h"
 #include "widgets/BoundTextBox.h"
-#include "widgets/DbCommand.h"
 #include "widgets/MsgBox.h"
 #include "widgets/TextBox.h"
 #include "widgets/WindowHelpers.h"
@@ -34,33 +31,21 @@ QPlainTextEdit* makeTextBox(QWidget* parent, const char* name, int left, int top
 }
 } // namespace
 
-frmAddProblem::frmAddProblem(frmVantor* main)
-    : VantorDialog(main, "frmAddProblem", QStringLiteral("Add Problem/Solution"), 9285, 4875)
+frmAddProblem::frmAddProblem(QWidget* parent, const EditTarget& target, const RecordSource* titles)
+    : EditDialog(parent, target,
+                 {"frmAddProblem", "Add Problem/Solution", "Find Problem/Solution", 9285, 4875}),
+      m_titles(titles)
 {
-    Label1[0] = makeLabel("Label1", QStringLiteral("Problem"), 90, 60, 735, 210);
-    Label1[1] = makeLabel("Label1", QStringLiteral("Solution"), 4710, 60, 840, 210);
+    QLabel* labels[] = {makeLabel("Label1", QStringLiteral("Problem"), 90, 60, 735, 210),
+                        makeLabel("Label1", QStringLiteral("Solution"), 4710, 60, 840, 210)};
     for (int i = 0; i < 2; ++i) {
-        Label1[i]->setProperty("Index", i);
-        Label1[i]->setFont(boxFont());
+        labels[i]->setProperty("Index", i);
+        labels[i]->setFont(boxFont());
     }
     txtProblem = makeTextBox(this, "txtProblem", 90, 300);
     txtSolution = makeTextBox(this, "txtSolution", 4710, 300);
-    cmdOK = makeButton("cmdOK", QStringLiteral("OK"), 6720, 4290);
-    cmdCancel = makeButton("cmdCancel", QStringLiteral("Cancel"), 7980, 4290);
-
-    setTabOrder(cmdOK, cmdCancel);
-    setTabOrder(cmdCancel, txtProblem);
-    setTabOrder(txtProblem, txtSolution);
-
-    connect(cmdOK, &QPushButton::clicked, this, &frmAddProblem::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmAddProblem::cmdCancel_Click);
-}
-
-void frmAddProblem::Form_Load()
-{
-    CenterForm(this);
-    if (EditMode == 2)
-        setWindowTitle(QStringLiteral("Find Problem/Solution"));
+    makeOkCancel(6720, 4290);
+    SetTabOrder({cmdCancel, txtProblem, txtSolution});
 }
 
 QString frmAddProblem::ConvertWildcards(const QString& text)
@@ -71,21 +56,16 @@ QString frmAddProblem::ConvertWildcards(const QString& text)
 void frmAddProblem::cmdOK_Click()
 {
     // The dialog stays open when the database refused the command, so nothing typed is lost.
-    const bool done = EditMode == 2 ? findProblems() : addProblem();
+    const bool done = mode() == EditMode::Find ? findProblems() : addProblem();
     if (done)
         unload(true);
 }
 
-void frmAddProblem::cmdCancel_Click()
-{
-    unload(false);
-}
-
 bool frmAddProblem::addProblem()
 {
-    RecordSource* problems = main()->dataProblems;
-    return RunCommand(main()->connection(), [&] {
-        const qint64 softwareId = main()->CurrentSoftwareId();
+    RecordSource* problems = set();
+    return run([&] {
+        const qint64 softwareId = CurrentSoftwareId(m_titles);
         problems->AddNew();
         try {
             problems->setField(QStringLiteral("SoftwareID"), softwareId);
@@ -106,10 +86,10 @@ bool frmAddProblem::addProblem()
 
 bool frmAddProblem::findProblems()
 {
-    RecordSource* problems = main()->dataProblems;
+    RecordSource* problems = set();
     bool matched = false;
-    const bool ok = RunCommand(main()->connection(), [&] {
-        problems->setRecordSource(Sql::ProblemSearch(main()->CurrentSoftwareId(),
+    const bool ok = run([&] {
+        problems->setRecordSource(Sql::ProblemSearch(CurrentSoftwareId(m_titles),
                                                      BoundTextBox::TextOf(txtProblem),
                                                      BoundTextBox::TextOf(txtSolution)));
         problems->Refresh();

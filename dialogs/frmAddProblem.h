@@ -1,32 +1,27 @@
 #pragma once
 
-#include "widgets/VantorDialog.h"
+#include "dialogs/EditDialog.h"
 
-class QLabel;
 class QPlainTextEdit;
-class QPushButton;
 
-// Adds a problem with its solution to the selected title (EditMode 1), or narrows the title's
-// problems to those matching two wildcard patterns (EditMode 2).
-class frmAddProblem : public VantorDialog {
+// Adds a problem with its solution to the title shown (EditMode::Add), or narrows the title's
+// problems to those matching two wildcard patterns (EditMode::Find).
+class frmAddProblem : public EditDialog {
     Q_OBJECT
 public:
-    explicit frmAddProblem(frmVantor* main);
-
-    void Form_Load();
+    // target.set holds the title's problems; titles stands on the title shown.
+    frmAddProblem(QWidget* parent, const EditTarget& target, const RecordSource* titles);
 
     // "*" becomes the database's "%"; every other character is left as typed.
     static QString ConvertWildcards(const QString& text);
 
-    QLabel* Label1[2];
-    QPlainTextEdit *txtProblem, *txtSolution;
-    QPushButton *cmdOK, *cmdCancel;
-
 public slots:
-    void cmdOK_Click();
-    void cmdCancel_Click();
+    void cmdOK_Click() override;
 
 private:
     bool addProblem();
     bool findProblems();
+
+    QPlainTextEdit *txtProblem, *txtSolution;
+    const RecordSource* m_titles;
 };

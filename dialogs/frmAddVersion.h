@@ -1,34 +1,30 @@
 #pragma once
 
-#include "widgets/VantorDialog.h"
+#include "dialogs/EditDialog.h"
 
 class QDateEdit;
-class QLabel;
-class QLineEdit;
-class QPushButton;
 
-// Adds a version to the title shown in the main window (EditMode 1) or edits the selected
-// version (2).
-class frmAddVersion : public VantorDialog {
+// Adds a version to the title shown in the main window, or edits the selected version.
+class frmAddVersion : public EditDialog {
     Q_OBJECT
 public:
-    explicit frmAddVersion(frmVantor* main);
-
-    // False when the version to edit could not be read; the dialog is then not to be shown.
-    bool Form_Load();
-
-    QLabel* Label2;
-    QLineEdit* txtVersion;
-    QLabel* Label1;
-    QDateEdit* dtpReleaseDate;
-    QPushButton* cmdOK;
-    QPushButton* cmdCancel;
+    // target.set holds the title's versions; titles stands on the shown title, which a new
+    // version belongs to; releaseId is the edited version's key.
+    frmAddVersion(QWidget* parent, const EditTarget& target, const RecordSource* titles,
+                  const QString& releaseId, const ShowSave& show);
 
 public slots:
-    void cmdOK_Click();
-    void cmdCancel_Click();
+    void cmdOK_Click() override;
+
+protected:
+    bool loadRecord() override;
 
 private:
-    // The ReleaseID of the version being edited.
+    // Makes the edited version the current row of the versions.
+    void findVersion() const;
+
+    QDateEdit* dtpReleaseDate;
+    const RecordSource* m_titles;
     QString m_releaseId;
+    ShowSave m_show;
 };

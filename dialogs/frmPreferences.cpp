@@ -1,8 +1,6 @@
 #include "dialogs/frmPreferences.h"
 
-#include "core/data/Connection.h"
 #include "core/settings/Settings.h"
-#include "mainwindow/frmVantor.h"
 #include "widgets/MsgBox.h"
 #include "widgets/WindowHelpers.h"
 
@@ -23,22 +21,16 @@ QString& lastChosenFile()
     static QString file;
     return file;
 }
-// The folder of the database the program works on: where another one is most likely kept.
-QString currentDatabaseFolder(const frmVantor* main)
-{
-    const Connection* open = main ? main->connection() : nullptr;
-    return QFileInfo(open ? open->path() : ConfiguredDatabasePath()).absolutePath();
-}
 } // namespace
 
-frmPreferences::frmPreferences(frmVantor* main)
-    : VantorDialog(main, "frmPreferences", QStringLiteral("Options"), 6570, 1275)
+frmPreferences::frmPreferences(QWidget* parent, const QString& databaseFolder)
+    : VantorDialog(parent, "frmPreferences", QStringLiteral("Options"), 6570, 1275),
+      m_databaseFolder(databaseFolder)
 {
-    Label1 = makeLabel("Label1", QStringLiteral("Database"), 180, 180, 690, 195);
-    txtDatabase = makeLineEdit("txtDatabase", 960, 120, 5475, 315);
+    txtDatabase =
+        makeField("Label1", QStringLiteral("Database"), 180, 690, "txtDatabase", 960, 120, 5475);
     cmdBrowse = makeButton("cmdBrowse", QStringLiteral("..."), 6030, 150, 375, 265);
-    cmdOK = makeButton("cmdOK", QStringLiteral("OK"), 3960, 660);
-    cmdCancel = makeButton("cmdCancel", QStringLiteral("Cancel"), 5220, 660);
+    makeOkCancel(3960, 660);
 
     QFont bold = cmdBrowse->font();
     bold.setBold(true);
@@ -48,14 +40,10 @@ frmPreferences::frmPreferences(frmVantor* main)
     cmdBrowse->raise();
     txtDatabase->setTextMargins(0, 0, twips(6435 - 6030), 0);
 
-    QWidget::setTabOrder(cmdCancel, cmdOK);
-    QWidget::setTabOrder(cmdOK, txtDatabase);
-    QWidget::setTabOrder(txtDatabase, cmdBrowse);
+    SetTabOrder({cmdCancel, cmdOK, txtDatabase, cmdBrowse});
     cmdCancel->setFocus();
 
     connect(cmdBrowse, &QPushButton::clicked, this, &frmPreferences::cmdBrowse_Click);
-    connect(cmdOK, &QPushButton::clicked, this, &frmPreferences::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmPreferences::cmdCancel_Click);
 }
 
 void frmPreferences::Form_Load()
@@ -66,7 +54,7 @@ void frmPreferences::Form_Load()
 
 void frmPreferences::cmdBrowse_Click()
 {
-    QFileDialog dlg(this, QStringLiteral("Open"), currentDatabaseFolder(main()),
+    QFileDialog dlg(this, QStringLiteral("Open"), m_databaseFolder,
                     QStringLiteral("Vantor Database (vantor.mdb)"));
     // Our own dialog, so the filter lists the file in any letter case on every desktop.
     dlg.setOption(QFileDialog::DontUseNativeDialog);
@@ -108,9 +96,4 @@ void frmPreferences::cmdOK_Click()
         return;
     }
     unload(true);
-}
-
-void frmPreferences::cmdCancel_Click()
-{
-    unload(false);
 }

@@ -2,7 +2,6 @@
 
 #include "widgets/VantorDialog.h"
 
-class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -11,18 +10,18 @@ class QPushButton;
 class frmPreferences : public VantorDialog {
     Q_OBJECT
 public:
-    explicit frmPreferences(frmVantor* main);
+    // databaseFolder holds the database the program works on: where another one is most likely
+    // kept, so browsing starts there.
+    frmPreferences(QWidget* parent, const QString& databaseFolder);
 
     void Form_Load();
 
-    QLabel* Label1;
-    QLineEdit* txtDatabase;
-    QPushButton* cmdBrowse;
-    QPushButton* cmdOK;
-    QPushButton* cmdCancel;
-
 public slots:
     void cmdBrowse_Click();
-    void cmdOK_Click();
-    void cmdCancel_Click();
+    void cmdOK_Click() override;
+
+private:
+    QLineEdit* txtDatabase;
+    QPushButton* cmdBrowse;
+    QString m_databaseFolder;
 };

@@ -4,58 +4,18 @@
 #include "core/data/DbError.h"
 #include "core/data/RecordSource.h"
 #include "core/sql/SqlText.h"
+#include "core/text/SortWithoutCase.h"
 #include "core/text/TextFormat.h"
-#include "widgets/BoundTextBox.h"
+#include "dialogs/EditDialog.h"
+#include "mainwindow/ListPair.h"
 #include "widgets/DbCommand.h"
 
 #include <QComboBox>
 #include <QListWidget>
+#include <QStringListModel>
 #include <QToolButton>
 
 #include <functional>
-
-namespace {
-void clearPair(QListWidget* visible, QListWidget* partner)
-{
-    visible->clear();
-    partner->clear();
-}
-
-// Keeps the partner list's selected line on the visible list's.
-void followSelection(const QListWidget* visible, QListWidget* partner)
-{
-    const int row = frmVantor::SelectedIndex(visible);
-    if (row >= 0 && row < partner->count())
-        partner->setCurrentRow(row);
-    else
-        partner->clearSelection();
-}
-} // namespace
-
-QString frmVantor::SelectedText(const QListWidget* list)
-{
-    const QListWidgetItem* item = list->currentItem();
-    return item && item->isSelected() ? item->text() : QString();
-}
-
-int frmVantor::SelectedIndex(const QListWidget* list)
-{
-    const QListWidgetItem* item = list->currentItem();
-    return item && item->isSelected() ? list->currentRow() : -1;
-}
-
-QString frmVantor::SelectedKey(const QListWidget* visible, const QListWidget* partner)
-{
-    const int row = SelectedIndex(visible);
-    return row >= 0 && row < partner->count() ? partner->item(row)->text() : QString();
-}
-
-qint64 frmVantor::CurrentSoftwareId() const
-{
-    if (!dataSoftware->hasCurrentRow())
-        throw DbError(QStringLiteral("No software title is selected."));
-    return dataSoftware->Field(QStringLiteral("SoftwareID")).toLongLong();
-}
 
 void frmVantor::SetDetailCommandsEnabled(bool enabled)
 {
@@ -78,11 +38,11 @@ void frmVantor::cboSoftware_Click()
         if (!dataSoftware->hasCurrentRow())
             throw DbError(
                 QStringLiteral("The title \"%1\" is no longer in the database.").arg(title));
-        const qint64 id = CurrentSoftwareId();
+        const qint64 id = CurrentSoftwareId(dataSoftware);
 
-        clearPair(lstVersionDate, lstVersionID);
-        clearPair(lstFiles, lstFileID);
-        clearPair(lstChanges, lstChangeID);
+        ClearPair(lstVersionDate, lstVersionID);
+        ClearPair(lstFiles, lstFileID);
+        ClearPair(lstChanges, lstChangeID);
         dataVersions->setRecordSource(Sql::VersionsOf(id));
         FillVersionList(true);
         if (lstVersionDate->count() > 0) {
@@ -132,6 +92,19 @@ void readList(RecordSource* set, bool refresh, const QStringList& fields,
 }
 } // namespace
 
+void frmVantor::FillTitleList(bool refresh)
+{
+    QStringList titles;
+    readList(dataSoftware, refresh, {QStringLiteral("SoftwareTitle")},
+             [&](const QVariant* v) { titles << v[0].toString(); });
+    SortWithoutCase(titles);
+    const QSignalBlocker block(cboSoftware);
+    // The whole list goes into the model at once, instead of one item and one row insert
+    // per title.
+    m_titleModel->setStringList(titles);
+    cboSoftware->setCurrentIndex(-1);
+}
+
 // The keys are the tables' integer keys: QString::number gives what QVariant::toString would,
 // without the general conversion for each of thousands of lines.
 void frmVantor::FillVersionList(bool refresh)
@@ -146,7 +119,7 @@ void frmVantor::FillVersionList(bool refresh)
              });
     if (!dataVersions->isBOF())
         dataVersions->MoveFirst();
-    clearPair(lstVersionDate, lstVersionID);
+    ClearPair(lstVersionDate, lstVersionID);
     lstVersionDate->addItems(lines);
     lstVersionID->addItems(keys);
 }
@@ -159,7 +132,7 @@ void frmVantor::FillChangeList(bool refresh)
                  lines << v[0].toString();
                  keys << QString::number(v[1].toLongLong());
              });
-    clearPair(lstChanges, lstChangeID);
+    ClearPair(lstChanges, lstChangeID);
     lstChanges->addItems(lines);
     lstChangeID->addItems(keys);
 }
@@ -174,7 +147,7 @@ void frmVantor::FillFileList(bool refresh)
                  lines << FileLine(v[0].toString(), v[1].toString(), v[2]);
                  keys << QString::number(v[3].toLongLong());
              });
-    clearPair(lstFiles, lstFileID);
+    ClearPair(lstFiles, lstFileID);
     lstFiles->addItems(lines);
     lstFileID->addItems(keys);
 }
@@ -200,12 +173,12 @@ void frmVantor::lstVersionDate_Click()
 
 void frmVantor::lstChanges_Click()
 {
-    followSelection(lstChanges, lstChangeID);
+    FollowSelection(lstChanges, lstChangeID);
 }
 
 void frmVantor::lstFiles_Click()
 {
-    followSelection(lstFiles, lstFileID);
+    FollowSelection(lstFiles, lstFileID);
 }
 
 void frmVantor::ShowNoTitleState()
@@ -214,9 +187,9 @@ void frmVantor::ShowNoTitleState()
         const QSignalBlocker block(cboSoftware);
         cboSoftware->setCurrentIndex(-1);
     }
-    clearPair(lstVersionDate, lstVersionID);
-    clearPair(lstFiles, lstFileID);
-    clearPair(lstChanges, lstChangeID);
+    ClearPair(lstVersionDate, lstVersionID);
+    ClearPair(lstFiles, lstFileID);
+    ClearPair(lstChanges, lstChangeID);
     RunCommand(connection(), [&] {
         if (!dataSoftware->isEOF())
             dataSoftware->WalkToEnd([] {});

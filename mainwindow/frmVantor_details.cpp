@@ -1,104 +1,104 @@
 // The changes/reasons and needed files of the selected version.
 #include "mainwindow/frmVantor.h"
 
-#include "core/data/DbError.h"
 #include "core/data/RecordSource.h"
-#include "core/settings/Settings.h"
 #include "core/sql/SqlText.h"
 #include "dialogs/frmAddChanges.h"
 #include "dialogs/frmAddFile.h"
+#include "mainwindow/ListPair.h"
 #include "widgets/DbCommand.h"
 #include "widgets/MsgBox.h"
 
+#include <QComboBox>
 #include <QListWidget>
 
-namespace {
-const QString kNoRecordToEdit = QStringLiteral("You have not selected a record to edit.");
-const QString kNoRecordToDelete = QStringLiteral("You have not selected a record to delete.");
-
-template <class Dialog> void openDialog(frmVantor* main, qint16 mode)
+frmVantor::RecordList frmVantor::changeList()
 {
-    EditMode = mode;
-    Dialog dlg(main);
+    return {lstChanges,
+            lstChangeID,
+            dataChanges,
+            &frmVantor::FillChangeList,
+            [](const QString& id) { return Sql::ChangeCriterion(id, false); },
+            QStringLiteral("Are you sure you want to delete this change/reason?"),
+            QStringLiteral("The change/reason is no longer in the database.")};
+}
+
+frmVantor::RecordList frmVantor::fileList()
+{
+    return {lstFiles,
+            lstFileID,
+            dataFiles,
+            &frmVantor::FillFileList,
+            [](const QString& id) { return Sql::FileCriterion(id, false); },
+            QStringLiteral("Are you sure you want to delete this needed file?"),
+            QStringLiteral("The needed file is no longer in the database.")};
+}
+
+// A new record needs a version to belong to. The version line can be deselected while its
+// changes and files are still listed, so this is checked rather than assumed. The selection,
+// not the text, tells whether a record is chosen to edit: a stored change may be empty.
+template <class Dialog> void frmVantor::openDetailDialog(EditMode mode, const RecordList& list)
+{
+    const QString releaseId = SelectedKey(lstVersionDate, lstVersionID);
+    if (mode == EditMode::Add && !MsgRequire(!releaseId.isEmpty(), kNoVersionSelected))
+        return;
+    if (mode == EditMode::Edit &&
+        !MsgRequire(SelectedIndex(list.lines) >= 0,
+                    QStringLiteral("You have not selected a record to edit.")))
+        return;
+    const ShowSave show = {[this, list] {
+                               (this->*list.fill)(false);
+                               if (list.lines->count() > 0)
+                                   list.lines->setCurrentRow(0);
+                           },
+                           [this, list] { (this->*list.fill)(false); }};
+    Dialog dlg(
+        this,
+        {{list.set, connection(), mode}, releaseId, SelectedKey(list.lines, list.keys), show});
     if (dlg.Form_Load())
         dlg.exec();
 }
-} // namespace
 
-// A new record needs a version to belong to. The version line can be deselected while its
-// changes and files are still listed, so this is checked rather than assumed.
 void frmVantor::cmdAddChange_Click()
 {
-    if (SelectedKey(lstVersionDate, lstVersionID).isEmpty()) {
-        MsgInform(kNoVersionSelected);
-        return;
-    }
-    openDialog<frmAddChanges>(this, 1);
+    openDetailDialog<frmAddChanges>(EditMode::Add, changeList());
 }
 
-// The selection, not the text, tells whether a change is chosen: a stored change may be empty.
 void frmVantor::cmdEditChange_Click()
 {
-    if (SelectedIndex(lstChanges) < 0) {
-        MsgInform(kNoRecordToEdit);
-        return;
-    }
-    openDialog<frmAddChanges>(this, 2);
+    openDetailDialog<frmAddChanges>(EditMode::Edit, changeList());
 }
 
 void frmVantor::cmdDeleteChange_Click()
 {
-    DeleteChosenRow(
-        lstChanges, lstChangeID, dataChanges,
-        [](const QString& id) { return Sql::ChangeCriterion(id, false); },
-        QStringLiteral("Are you sure you want to delete this change/reason?"),
-        QStringLiteral("The change/reason is no longer in the database."));
+    DeleteChosenRow(changeList());
 }
 
 void frmVantor::cmdAddFile_Click()
 {
-    if (SelectedKey(lstVersionDate, lstVersionID).isEmpty()) {
-        MsgInform(kNoVersionSelected);
-        return;
-    }
-    openDialog<frmAddFile>(this, 1);
+    openDetailDialog<frmAddFile>(EditMode::Add, fileList());
 }
 
 void frmVantor::cmdEditFile_Click()
 {
-    if (SelectedIndex(lstFiles) < 0) {
-        MsgInform(kNoRecordToEdit);
-        return;
-    }
-    openDialog<frmAddFile>(this, 2);
+    openDetailDialog<frmAddFile>(EditMode::Edit, fileList());
 }
 
 void frmVantor::cmdDeleteFile_Click()
 {
-    DeleteChosenRow(
-        lstFiles, lstFileID, dataFiles,
-        [](const QString& id) { return Sql::FileCriterion(id, false); },
-        QStringLiteral("Are you sure you want to delete this needed file?"),
-        QStringLiteral("The needed file is no longer in the database."));
+    DeleteChosenRow(fileList());
 }
 
-void frmVantor::DeleteChosenRow(const QListWidget* visible, const QListWidget* partner,
-                                RecordSource* set, QString (*criterion)(const QString&),
-                                const QString& question, const QString& missing)
+void frmVantor::DeleteChosenRow(const RecordList& list)
 {
-    const QString id = SelectedKey(visible, partner);
-    if (id.isEmpty()) {
-        MsgInform(kNoRecordToDelete);
+    const QString id = SelectedKey(list.lines, list.keys);
+    if (!MsgRequire(!id.isEmpty(), QStringLiteral("You have not selected a record to delete.")))
         return;
-    }
-    if (!MsgConfirm(question))
+    if (!MsgConfirm(list.deleteQuestion))
         return;
     RunCommand(connection(), [&] {
-        if (!set->isBOF())
-            set->MoveFirst();
-        if (!set->Find(criterion(id)))
-            throw DbError(missing);
-        set->Delete();
+        FindRow(list.set, list.criterion(id), list.missingText);
+        list.set->Delete();
     });
     cboSoftware_Click();
 }

@@ -1,13 +1,45 @@
 // The Print button's menu and its four reports.
 #include "mainwindow/frmVantor.h"
 
+#include "mainwindow/ListPair.h"
 #include "reports/AllProblemsReport.h"
 #include "reports/CommentsReport.h"
 #include "reports/ProblemReport.h"
 #include "reports/VersionInfoReport.h"
+#include "widgets/BoundTextBox.h"
 
+#include <QComboBox>
 #include <QCursor>
+#include <QListWidget>
 #include <QMenu>
+
+namespace {
+QStringList linesOf(const QListWidget* list)
+{
+    QStringList lines;
+    lines.reserve(list->count());
+    for (int i = 0; i < list->count(); ++i)
+        lines << list->item(i)->text();
+    return lines;
+}
+} // namespace
+
+ReportContext frmVantor::reportContext()
+{
+    ReportContext context;
+    context.parent = this;
+    context.title = cboSoftware->currentText();
+    if (SelectedIndex(lstVersionDate) >= 0)
+        context.versionLine = SelectedText(lstVersionDate);
+    context.files = linesOf(lstFiles);
+    context.changes = linesOf(lstChanges);
+    context.problems = dataProblems;
+    context.connection = connection();
+    context.problem = txtProblem;
+    context.solution = txtSolution;
+    context.comments = txtComments;
+    return context;
+}
 
 void frmVantor::cmdPrint_Click()
 {
@@ -16,20 +48,20 @@ void frmVantor::cmdPrint_Click()
 
 void frmVantor::mnuPrintVersionInfo_Click()
 {
-    VersionInfoReport(*this).Run();
+    VersionInfoReport(reportContext()).Run();
 }
 
 void frmVantor::mnuPrintCurrentProblemSolution_Click()
 {
-    ProblemReport(*this).Run();
+    ProblemReport(reportContext()).Run();
 }
 
 void frmVantor::mnuPrintAllProblemSolution_Click()
 {
-    AllProblemsReport(*this).Run();
+    AllProblemsReport(reportContext()).Run();
 }
 
 void frmVantor::mnuPrintComments_Click()
 {
-    CommentsReport(*this).Run();
+    CommentsReport(reportContext()).Run();
 }

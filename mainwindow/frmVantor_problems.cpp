@@ -2,39 +2,44 @@
 #include "mainwindow/frmVantor.h"
 
 #include "core/data/RecordSource.h"
-#include "core/settings/Settings.h"
 #include "core/sql/SqlText.h"
+#include "dialogs/EditDialog.h"
 #include "dialogs/frmAddProblem.h"
 #include "widgets/DbCommand.h"
 #include "widgets/MsgBox.h"
 
 #include <QComboBox>
 
-namespace {
-// A title is shown and its row is the current row of the titles source. After a title was
-// deleted the titles source stands on no row, and a key read from it would belong to nobody.
-bool titleShown(const frmVantor& w)
+// After a title was deleted the titles' record source stands on no row, and a key read from it
+// would belong to nobody.
+bool frmVantor::titleShown() const
 {
-    return !w.cboSoftware->currentText().isEmpty() && w.dataSoftware->hasCurrentRow();
+    return !cboSoftware->currentText().isEmpty() && dataSoftware->hasCurrentRow();
 }
 
-// A move on an empty set (no problems, or a search without matches) does nothing.
-void moveProblems(frmVantor& w, void (*move)(RecordSource*))
+void frmVantor::ShowAllProblems()
 {
-    if (w.dataProblems->RecordCount() == 0)
-        return;
-    RunCommand(w.connection(), [&] { move(w.dataProblems); });
+    dataProblems->setRecordSource(Sql::ProblemsOf(CurrentSoftwareId(dataSoftware)));
+    dataProblems->Refresh();
+    if (!dataProblems->isBOF())
+        dataProblems->MoveFirst();
 }
-} // namespace
+
+void frmVantor::moveProblems(void (*move)(RecordSource*))
+{
+    if (dataProblems->RecordCount() == 0)
+        return;
+    RunCommand(connection(), [&] { move(dataProblems); });
+}
 
 void frmVantor::cmdFirst_Click()
 {
-    moveProblems(*this, [](RecordSource* s) { s->MoveFirst(); });
+    moveProblems([](RecordSource* s) { s->MoveFirst(); });
 }
 
 void frmVantor::cmdPrevious_Click()
 {
-    moveProblems(*this, [](RecordSource* s) {
+    moveProblems([](RecordSource* s) {
         s->MovePrevious();
         if (s->isBOF())
             s->MoveFirst();
@@ -43,7 +48,7 @@ void frmVantor::cmdPrevious_Click()
 
 void frmVantor::cmdNext_Click()
 {
-    moveProblems(*this, [](RecordSource* s) {
+    moveProblems([](RecordSource* s) {
         s->MoveNext();
         if (s->isEOF())
             s->MoveLast();
@@ -52,69 +57,48 @@ void frmVantor::cmdNext_Click()
 
 void frmVantor::cmdLast_Click()
 {
-    moveProblems(*this, [](RecordSource* s) { s->MoveLast(); });
+    moveProblems([](RecordSource* s) { s->MoveLast(); });
+}
+
+void frmVantor::openProblemDialog(EditMode mode)
+{
+    frmAddProblem dlg(this, {dataProblems, connection(), mode}, dataSoftware);
+    if (dlg.Form_Load())
+        dlg.exec();
 }
 
 void frmVantor::cmdFind_Click()
 {
     const QString noProblems =
         QStringLiteral("There are no problems/solutions on which to perform a search.");
-    if (!titleShown(*this)) {
-        MsgInform(noProblems);
+    if (!MsgRequire(titleShown(), noProblems))
         return;
-    }
-    bool empty = true;
-    const bool ok = RunCommand(connection(), [&] {
-        // A search always starts from all problems of the title.
-        dataProblems->setRecordSource(Sql::ProblemsOf(CurrentSoftwareId()));
-        dataProblems->Refresh();
-        empty = dataProblems->isBOF();
-        if (!empty)
-            dataProblems->MoveFirst();
-    });
-    if (!ok)
+    // A search always starts from all problems of the title.
+    if (!RunCommand(connection(), [this] { ShowAllProblems(); }))
         return;
-    if (empty) {
-        MsgInform(noProblems);
-        return;
-    }
-    EditMode = 2;
-    frmAddProblem dlg(this);
-    dlg.Form_Load();
-    dlg.exec();
+    if (MsgRequire(!dataProblems->isBOF(), noProblems))
+        openProblemDialog(EditMode::Find);
 }
 
 void frmVantor::cmdClear_Click()
 {
-    if (!titleShown(*this))
+    if (!titleShown())
         return;
-    RunCommand(connection(), [&] {
-        dataProblems->setRecordSource(Sql::ProblemsOf(CurrentSoftwareId()));
-        dataProblems->Refresh();
-        if (!dataProblems->isBOF())
-            dataProblems->MoveFirst();
-    });
+    RunCommand(connection(), [this] { ShowAllProblems(); });
 }
 
 void frmVantor::cmdAddProblem_Click()
 {
     // Without a title the new problem would belong to no title anyone can see.
-    if (!titleShown(*this)) {
-        MsgInform(QStringLiteral("There is no software title to add a problem/solution to."));
-        return;
-    }
-    EditMode = 1;
-    frmAddProblem dlg(this);
-    dlg.Form_Load();
-    dlg.exec();
+    if (MsgRequire(titleShown(),
+                   QStringLiteral("There is no software title to add a problem/solution to.")))
+        openProblemDialog(EditMode::Add);
 }
 
 void frmVantor::cmdDeleteProblem_Click()
 {
-    if (!dataProblems->hasCurrentRow()) {
-        MsgInform(QStringLiteral("There is no record to delete."));
+    if (!MsgRequire(dataProblems->hasCurrentRow(), QStringLiteral("There is no record to delete.")))
         return;
-    }
     if (!MsgConfirm(QStringLiteral("Are you sure you want to delete this problem/solution?")))
         return;
     RunCommand(connection(), [&] {

@@ -1,12 +1,11 @@
 // Adding, editing and deleting software titles and their versions.
 #include "mainwindow/frmVantor.h"
 
-#include "core/data/DbError.h"
 #include "core/data/RecordSource.h"
-#include "core/settings/Settings.h"
 #include "core/sql/SqlText.h"
 #include "dialogs/frmAddSoftware.h"
 #include "dialogs/frmAddVersion.h"
+#include "mainwindow/ListPair.h"
 #include "widgets/DbCommand.h"
 #include "widgets/MsgBox.h"
 
@@ -28,33 +27,35 @@ void frmVantor::RelistTitles(const QString& title)
         ShowNoTitleState();
 }
 
+void frmVantor::openSoftwareDialog(EditMode mode)
+{
+    frmAddSoftware dlg(this, {dataSoftware, connection(), mode}, cboSoftware->currentText(),
+                       [this](const QString& title) { RelistTitles(title); });
+    if (!dlg.Form_Load())
+        return;
+    dlg.exec();
+    // Cancel shows the title again as it was chosen; the close box leaves the window as it is.
+    if (dlg.cancelPressed() && !cboSoftware->currentText().isEmpty())
+        cboSoftware_Click();
+}
+
 void frmVantor::cmdAddSoftware_Click()
 {
-    EditMode = 1;
-    frmAddSoftware dlg(this);
-    if (dlg.Form_Load())
-        dlg.exec();
+    openSoftwareDialog(EditMode::Add);
 }
 
 void frmVantor::cmdEditSoftware_Click()
 {
-    if (cboSoftware->currentText().isEmpty()) {
-        MsgInform(QStringLiteral("You have not selected a record to edit."));
-        return;
-    }
-    EditMode = 2;
-    frmAddSoftware dlg(this);
-    if (dlg.Form_Load())
-        dlg.exec();
+    if (MsgRequire(!cboSoftware->currentText().isEmpty(),
+                   QStringLiteral("You have not selected a record to edit.")))
+        openSoftwareDialog(EditMode::Edit);
 }
 
 void frmVantor::cmdDeleteSoftware_Click()
 {
     const QString title = cboSoftware->currentText();
-    if (title.isEmpty()) {
-        MsgInform(QStringLiteral("There is no record to delete."));
+    if (!MsgRequire(!title.isEmpty(), QStringLiteral("There is no record to delete.")))
         return;
-    }
     if (!MsgConfirm(QStringLiteral(
             "Are you sure you want to delete this software and all its related items?")))
         return;
@@ -63,10 +64,7 @@ void frmVantor::cmdDeleteSoftware_Click()
     const bool ok = RunCommand(connection(), [&] {
         dataSoftware->setRecordSource(Sql::kAllSoftware);
         dataSoftware->Refresh();
-        if (!dataSoftware->isBOF())
-            dataSoftware->MoveFirst();
-        if (!dataSoftware->Find(Sql::TitleCriterion(title)))
-            throw DbError(
+        FindRow(dataSoftware, Sql::TitleCriterion(title),
                 QStringLiteral("The title \"%1\" is no longer in the database.").arg(title));
         dataSoftware->Delete();
         dataSoftware->Requery();
@@ -81,36 +79,50 @@ void frmVantor::cmdDeleteSoftware_Click()
     ShowNoTitleState();
 }
 
-void frmVantor::cmdAddVersion_Click()
+void frmVantor::openVersionDialog(EditMode mode)
 {
-    if (cboSoftware->currentText().isEmpty() || !dataSoftware->hasCurrentRow()) {
-        MsgInform(QStringLiteral("You have not selected a software record to add a version to."));
-        return;
-    }
-    EditMode = 1;
-    frmAddVersion dlg(this);
+    const ShowSave show = {[this] {
+                               FillVersionList();
+                               const bool any = lstVersionDate->count() > 0;
+                               if (any)
+                                   lstVersionDate->setCurrentRow(0);
+                               SetDetailCommandsEnabled(any);
+                           },
+                           [this] { cboSoftware_Click(); }};
+    frmAddVersion dlg(this, {dataVersions, connection(), mode}, dataSoftware,
+                      SelectedKey(lstVersionDate, lstVersionID), show);
     if (dlg.Form_Load())
         dlg.exec();
+}
+
+void frmVantor::cmdAddVersion_Click()
+{
+    if (MsgRequire(titleShown(),
+                   QStringLiteral("You have not selected a software record to add a version to.")))
+        openVersionDialog(EditMode::Add);
 }
 
 void frmVantor::cmdEditVersion_Click()
 {
-    if (SelectedIndex(lstVersionDate) < 0) {
-        MsgInform(QStringLiteral("You have not selected a record to edit."));
-        return;
-    }
-    EditMode = 2;
-    frmAddVersion dlg(this);
-    if (dlg.Form_Load())
-        dlg.exec();
+    if (MsgRequire(SelectedIndex(lstVersionDate) >= 0,
+                   QStringLiteral("You have not selected a record to edit.")))
+        openVersionDialog(EditMode::Edit);
+}
+
+frmVantor::RecordList frmVantor::versionList()
+{
+    // Only the version's row is deleted; the database removes its changes and files with it.
+    return {lstVersionDate,
+            lstVersionID,
+            dataVersions,
+            &frmVantor::FillVersionList,
+            Sql::ReleaseCriterion,
+            QStringLiteral(
+                "Are you sure you want to delete this version and all its related information?"),
+            QStringLiteral("The version is no longer in the database.")};
 }
 
 void frmVantor::cmdDeleteVersion_Click()
 {
-    // Only the version's row is deleted; the database removes its changes and files with it.
-    DeleteChosenRow(
-        lstVersionDate, lstVersionID, dataVersions, Sql::ReleaseCriterion,
-        QStringLiteral(
-            "Are you sure you want to delete this version and all its related information?"),
-        QStringLiteral("The version is no longer in the database."));
+    DeleteChosenRow(versionList());
 }

@@ -2,7 +2,6 @@
 
 #include "core/data/Connection.h"
 #include "core/data/RecordSource.h"
-#include "mainwindow/frmVantor.h"
 #include "reports/PrintSurface.h"
 #include "widgets/DbCommand.h"
 #include "widgets/MsgBox.h"
@@ -11,22 +10,22 @@
 
 bool AllProblemsReport::Prepare()
 {
-    RecordSource* problems = w.dataProblems;
+    RecordSource* problems = context.problems;
     if (problems->RecordCount() == 0) {
         MsgInform(QStringLiteral("There are no problems and solutions to print."));
         return false;
     }
     // Text typed into the boxes is saved by this move; if it cannot be, the user is told and
     // nothing is printed.
-    return RunCommand(w.connection(), [&] { problems->MoveFirst(); });
+    return RunCommand(context.connection, [&] { problems->MoveFirst(); });
 }
 
 void AllProblemsReport::Pages(PrintSurface& s)
 {
-    RecordSource* problems = w.dataProblems;
+    RecordSource* problems = context.problems;
     // A move can save typing kept from an earlier failed save; it is undone with the report.
     std::optional<Transaction> transaction;
-    if (Connection* c = w.connection())
+    if (Connection* c = context.connection)
         transaction.emplace(*c);
     // The binding puts each problem into the boxes; an empty field shows as an empty box.
     while (!problems->isEOF()) {

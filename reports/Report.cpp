@@ -1,6 +1,5 @@
 #include "reports/Report.h"
 
-#include "mainwindow/frmVantor.h"
 #include "reports/PrintSurface.h"
 #include "reports/PrinterSurface.h"
 #include "widgets/MsgBox.h"
@@ -8,9 +7,7 @@
 #include "widgets/WindowHelpers.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QDir>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -38,7 +35,7 @@ void Report::SetPrintDialogHook(PrintDialogHook hook)
     s_hook = std::move(hook);
 }
 
-Report::Report(frmVantor& window) : w(window) {}
+Report::Report(const ReportContext& reported) : context(reported) {}
 
 Report::~Report() = default;
 
@@ -67,14 +64,14 @@ bool Report::Run()
     std::shared_ptr<PrintSurface> surface;
     // Every report prints the selected version's block; without one the user is told why
     // nothing is printed, before any dialog.
-    if (frmVantor::SelectedIndex(w.lstVersionDate) < 0) {
+    if (!context.versionLine) {
         MsgInform(QStringLiteral("You have not selected a version to print."));
         return false;
     }
     try {
         if (!Prepare())
             return false;
-        surface = ShowPrintDialog(&w);
+        surface = ShowPrintDialog(context.parent);
         if (!surface)
             return false;
         QApplication::processEvents();
@@ -104,7 +101,7 @@ void Report::HeadingBlock(PrintSurface& s) const
 {
     setStyle(s, 20, false);
     s.setCurrentY(kHeadingTop);
-    for (const QString& text : {Name(), w.cboSoftware->currentText()}) {
+    for (const QString& text : {Name(), context.title}) {
         s.setCurrentX((s.ScaleWidth() - s.TextWidth(text)) / 2);
         s.Print(text);
     }
@@ -114,9 +111,9 @@ void Report::VersionBlock(PrintSurface& s) const
 {
     // The date is the last ten characters of the entry, so a release number that holds a
     // blank or fills its column whole still prints as it is.
-    const QString entry = frmVantor::SelectedText(w.lstVersionDate);
-    if (frmVantor::SelectedIndex(w.lstVersionDate) < 0)
+    if (!context.versionLine)
         throw std::runtime_error("no version is selected");
+    const QString& entry = *context.versionLine;
     constexpr int kDateLength = 10;
     const qsizetype cut = std::max<qsizetype>(0, entry.size() - kDateLength);
     const QString version = entry.left(cut).trimmed();

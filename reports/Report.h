@@ -1,14 +1,34 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
-class frmVantor;
+class Connection;
 class PrintSurface;
 class QPlainTextEdit;
 class QWidget;
+class RecordSource;
+
+// What the reports print, as the main window shows it when a report is chosen.
+struct ReportContext {
+    QWidget* parent = nullptr; // of the print dialog
+    QString title;             // the title shown
+    // The selected line of the version list; none when no version is selected.
+    std::optional<QString> versionLine;
+    QStringList files, changes; // the lines of the needed-file and change lists
+    // The problems as the window walks them (all of the title's, or a search's), bound to
+    // the problem and solution boxes.
+    RecordSource* problems = nullptr;
+    Connection* connection = nullptr;
+    // The boxes whose display lines are printed.
+    QPlainTextEdit* problem = nullptr;
+    QPlainTextEdit* solution = nullptr;
+    QPlainTextEdit* comments = nullptr;
+};
 
 // The frame every report shares: the print dialog, the busy cursor, the heading block, the
 // version block, the report's pages and the end of the document. Whatever fails on the way
@@ -20,7 +40,7 @@ public:
     using PrintDialogHook = std::function<std::shared_ptr<PrintSurface>(QWidget* parent)>;
     static void SetPrintDialogHook(PrintDialogHook hook);
 
-    explicit Report(frmVantor& window);
+    explicit Report(const ReportContext& context);
     virtual ~Report();
     Report(const Report&) = delete;
     Report& operator=(const Report&) = delete;
@@ -54,7 +74,7 @@ protected:
     // Every display line of the box as one body line, cut to 80 characters unless whole.
     static void PrintBox(PrintSurface& s, QPlainTextEdit* box, bool whole = false);
 
-    frmVantor& w;
+    const ReportContext context;
 
 private:
     static std::shared_ptr<PrintSurface> ShowPrintDialog(QWidget* parent);

@@ -1,9 +1,6 @@
 #include "reports/VersionInfoReport.h"
 
-#include "mainwindow/frmVantor.h"
 #include "reports/PrintSurface.h"
-
-#include <QListWidget>
 
 namespace {
 // Space above the first entry of a section, and above the second label.
@@ -14,13 +11,13 @@ constexpr double kBeforeSecondLabel = 720;
 void VersionInfoReport::Body(PrintSurface& s)
 {
     // The sections follow one another: each starts below what the one before it printed.
-    auto section = [&](QListWidget* list) {
+    auto section = [&](const QStringList& lines) {
         SectionBody(s, s.CurrentY() + kBeforeEntries);
-        for (int i = 0; i < list->count(); ++i)
-            PrintBodyLine(s, list->item(i)->text());
+        for (const QString& line : lines)
+            PrintBodyLine(s, line);
     };
     SectionLabel(s, QStringLiteral("Needed Files"), kFirstSectionTop);
-    section(w.lstFiles);
+    section(context.files);
     SectionLabel(s, QStringLiteral("Changes / Reasons"), s.CurrentY() + kBeforeSecondLabel);
-    section(w.lstChanges);
+    section(context.changes);
 }

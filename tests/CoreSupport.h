@@ -15,13 +15,13 @@ class Connection;
 class RecordSource;
 
 // A fresh folder with a Vantor database of its own, for the tests of the core: no settings
-// file, no windows.
+// file, no windows. The window tests build on it.
 class CoreEnv {
 public:
-    ~CoreEnv();
+    virtual ~CoreEnv();
 
     QString folder() const { return m_dir.path(); }
-    QString dbPath() const { return m_dir.filePath(QStringLiteral("vantor.mdb")); }
+    virtual QString dbPath() const { return m_dir.filePath(QStringLiteral("vantor.mdb")); }
     Connection& db();
     // A record source on this database, its SQL text run.
     std::unique_ptr<RecordSource> source(const QString& sql);

@@ -5,13 +5,11 @@
 #include "mainwindow/frmVantor.h"
 #include "widgets/WindowHelpers.h"
 
-#include <QApplication>
+#include <QAbstractButton>
 #include <QComboBox>
-#include <QElapsedTimer>
+#include <QLineEdit>
 #include <QListWidget>
-#include <QSqlQuery>
-#include <QTimer>
-#include <QWidget>
+#include <QPlainTextEdit>
 #include <QtTest>
 
 MsgSpy::MsgSpy()
@@ -38,31 +36,21 @@ bool MsgSpy::saw(const QString& text) const
     return false;
 }
 
-void OnNextModal(std::function<void(QWidget*)> action, int timeoutMs)
+bool MsgSpy::sawDatabaseError(const QString& reason) const
 {
-    auto* timer = new QTimer;
-    auto clock = std::make_shared<QElapsedTimer>();
-    clock->start();
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, clock, action, timeoutMs] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal || clock->elapsed() > timeoutMs) {
-            timer->stop();
-            timer->deleteLater();
-            if (modal)
-                action(modal);
-        }
-    });
-    timer->start();
+    for (const MsgBoxCall& c : calls) {
+        if (c.icon == MsgIcon::Critical && c.text.contains(reason, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
 }
 
 TestEnv::TestEnv()
 {
     SetStartupWaitsEnabled(false);
-    SetProgramFolder(m_dir.path());
-    IniFilePath = m_dir.path() + QStringLiteral("/VANTOR.INI");
+    SetProgramFolder(folder());
+    IniFilePath = folder() + QStringLiteral("/VANTOR.INI");
     DatabasePath = DefaultDatabasePath();
-    EditMode = 0;
 }
 
 TestEnv::~TestEnv()
@@ -77,70 +65,96 @@ QString TestEnv::dbPath() const
     return ConfiguredDatabasePath();
 }
 
-Connection& TestEnv::db()
+std::unique_ptr<MainWindow> TestEnv::openWindow(const QString& title)
 {
-    return *Connection::shared(dbPath());
-}
-
-std::unique_ptr<frmVantor> TestEnv::openWindow()
-{
-    auto w = std::make_unique<frmVantor>();
-    w->Form_Load();
-    w->show();
+    auto form = std::make_unique<frmVantor>();
+    form->Form_Load();
+    form->show();
+    auto w = std::make_unique<MainWindow>(std::move(form));
+    if (!title.isNull())
+        SelectTitle(*w, title);
     return w;
 }
 
-qint64 TestEnv::insert(const QString& sql, const QVariantList& values)
+FailingWrites::FailingWrites(CoreEnv& env, const char* event, const char* table)
+    : m_env(env),
+      m_trigger(QStringLiteral("fail_%1_%2").arg(QLatin1String(event), QLatin1String(table)))
 {
-    return db().run(sql, values).lastInsertId().toLongLong();
+    m_env.db().run(
+        QStringLiteral("CREATE TRIGGER [%1] BEFORE %2 ON [%3] BEGIN "
+                       "SELECT RAISE(ABORT, '%4'); END")
+            .arg(m_trigger, QLatin1String(event), QLatin1String(table), QLatin1String(kReason)));
 }
 
-qint64 TestEnv::addTitle(const QString& title, const QVariant& comments)
+FailingWrites::~FailingWrites()
 {
-    return insert(QStringLiteral("INSERT INTO Software (SoftwareTitle, Comments) VALUES (?, ?)"),
-                  {title, comments});
+    stop();
 }
 
-qint64 TestEnv::addVersion(qint64 softwareId, const QString& number, const QDate& date)
+void FailingWrites::stop()
 {
-    return insert(QStringLiteral("INSERT INTO Versions (SoftwareID, ReleaseNumber, ReleaseDate) "
-                                 "VALUES (?, ?, ?)"),
-                  {softwareId, number, date.toString(Qt::ISODate)});
+    if (m_trigger.isEmpty())
+        return;
+    m_env.db().run(QStringLiteral("DROP TRIGGER [%1]").arg(m_trigger));
+    m_trigger.clear();
 }
 
-qint64 TestEnv::addChange(qint64 releaseId, const QString& change)
+bool RefusedSaveStaysOpen(TestEnv& env, const char* event, const char* table,
+                          QAbstractButton* command,
+                          const QList<std::pair<const char*, QString>>& typed)
 {
-    return insert(QStringLiteral("INSERT INTO Changes (ReleaseID, [Change]) VALUES (?, ?)"),
-                  {releaseId, change});
+    env.msgs.clear();
+    FailingWrites failing(env, event, table);
+    bool stayedOpen = false;
+    WorkDialog(command, [&](QDialog* dialog) {
+        for (const auto& [box, text] : typed)
+            child<QLineEdit>(dialog, box)->setText(text);
+        Click(dialog, "cmdOK");
+        stayedOpen = dialog->isVisible();
+        failing.stop();
+    });
+    return stayedOpen && env.msgs.sawDatabaseError(FailingWrites::kReason);
 }
 
-qint64 TestEnv::addFile(qint64 releaseId, const QString& file, const QString& version,
-                        const QDate& date)
+bool RefusedDelete(TestEnv& env, const char* table, QAbstractButton* command)
 {
-    return insert(QStringLiteral("INSERT INTO Files (ReleaseID, [File], [Version], [Date]) "
-                                 "VALUES (?, ?, ?, ?)"),
-                  {releaseId, file, version, date.toString(Qt::ISODate)});
+    env.msgs.clear();
+    FailingWrites failing(env, "DELETE", table);
+    env.msgs.answer(MsgResult::Yes);
+    command->click();
+    return env.msgs.sawDatabaseError(FailingWrites::kReason);
 }
 
-qint64 TestEnv::addProblem(qint64 softwareId, const QVariant& problem, const QVariant& solution)
+void typeInto(QPlainTextEdit* box, const QString& text)
 {
-    return insert(
-        QStringLiteral("INSERT INTO Problems (SoftwareID, Problem, Solution) VALUES (?, ?, ?)"),
-        {softwareId, problem, solution});
+    box->setFocus();
+    box->moveCursor(QTextCursor::End);
+    QTest::keyClicks(box, text);
 }
 
-QVariant TestEnv::scalar(const QString& sql, const QVariantList& values)
+void typeOver(QPlainTextEdit* box, const QString& text)
 {
-    QSqlQuery q = db().run(sql, values);
-    return q.next() ? q.value(0) : QVariant();
+    box->selectAll();
+    box->insertPlainText(text);
 }
 
-int TestEnv::count(const QString& table)
+QStringList Lines(const QListWidget* list)
 {
-    return scalar(QStringLiteral("SELECT COUNT(*) FROM [%1]").arg(table)).toInt();
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
 }
 
-void SelectTitle(frmVantor& w, const QString& title)
+QStringList Titles(const QComboBox* box)
+{
+    QStringList out;
+    for (int i = 0; i < box->count(); ++i)
+        out << box->itemText(i);
+    return out;
+}
+
+void SelectTitle(MainWindow& w, const QString& title)
 {
     const int index = w.cboSoftware->findText(title, Qt::MatchExactly | Qt::MatchCaseSensitive);
     QVERIFY2(index >= 0, qPrintable(QStringLiteral("no title %1 in the list").arg(title)));

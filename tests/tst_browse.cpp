@@ -1,5 +1,5 @@
 #include "core/text/TextFormat.h"
-#include "mainwindow/frmVantor.h"
+#include "mainwindow/ListPair.h"
 #include "tests/TestSupport.h"
 #include "widgets/BoundTextBox.h"
 
@@ -7,22 +7,6 @@
 #include <QListWidget>
 #include <QToolButton>
 #include <QtTest>
-
-namespace {
-QStringList items(const QListWidget* list)
-{
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out << list->item(i)->text();
-    return out;
-}
-
-void typeInto(BoundTextBox* box, const QString& text)
-{
-    box->selectAll();
-    box->insertPlainText(text);
-}
-} // namespace
 
 class TestBrowse : public QObject {
     Q_OBJECT
@@ -43,8 +27,7 @@ private slots:
     {
         TestEnv env;
         env.addTitle("Bare");
-        auto w = env.openWindow();
-        SelectTitle(*w, "Bare");
+        auto w = env.openWindow("Bare");
         QCOMPARE(w->lstVersionDate->count(), 0);
         QCOMPARE(w->lstVersionID->count(), 0);
         for (QToolButton* b : {w->cmdAddFile, w->cmdEditFile, w->cmdDeleteFile, w->cmdAddChange,
@@ -67,19 +50,18 @@ private slots:
         const qint64 c2 = env.addChange(v1, "Fixed printing");
         env.addChange(v2, "Only a change");
         env.addProblem(t, "First problem", "First solution");
-        auto w = env.openWindow();
-        SelectTitle(*w, "Tool");
-        QCOMPARE(items(w->lstVersionDate), QStringList({"1.0" + QString(17, ' ') + "01/05/1999",
+        auto w = env.openWindow("Tool");
+        QCOMPARE(Lines(w->lstVersionDate), QStringList({"1.0" + QString(17, ' ') + "01/05/1999",
                                                         QString(20, '9') + "03/03/2001"}));
-        QCOMPARE(items(w->lstVersionID), QStringList({QString::number(v1), QString::number(v2)}));
+        QCOMPARE(Lines(w->lstVersionID), QStringList({QString::number(v1), QString::number(v2)}));
         QCOMPARE(w->lstVersionDate->currentRow(), 0);
         QCOMPARE(w->lstVersionID->currentRow(), 0);
-        QCOMPARE(items(w->lstChanges), QStringList({"Faster start", "Fixed printing"}));
-        QCOMPARE(frmVantor::SelectedIndex(w->lstChanges), -1);
-        QCOMPARE(items(w->lstFiles).first(),
+        QCOMPARE(Lines(w->lstChanges), QStringList({"Faster start", "Fixed printing"}));
+        QCOMPARE(SelectedIndex(w->lstChanges), -1);
+        QCOMPARE(Lines(w->lstFiles).first(),
                  "setup.exe" + QString(11, ' ') + "1.0" + QString(17, ' ') + "02/03/1999");
-        QCOMPARE(frmVantor::SelectedIndex(w->lstFiles), 0);
-        QCOMPARE(frmVantor::SelectedIndex(w->lstFileID), 0);
+        QCOMPARE(SelectedIndex(w->lstFiles), 0);
+        QCOMPARE(SelectedIndex(w->lstFileID), 0);
         QCOMPARE(w->txtProblem->toPlainText(), "First problem");
         QCOMPARE(w->txtSolution->toPlainText(), "First solution");
 
@@ -87,22 +69,21 @@ private slots:
         // has the focus.
         ClickLine(w->lstFiles, 1);
         QCOMPARE(w->lstFileID->currentRow(), 1);
-        QCOMPARE(frmVantor::SelectedKey(w->lstFiles, w->lstFileID), QString::number(f2));
+        QCOMPARE(SelectedKey(w->lstFiles, w->lstFileID), QString::number(f2));
         ClickLine(w->lstChanges, 1);
         QCOMPARE(w->lstChangeID->currentRow(), 1);
-        QCOMPARE(frmVantor::SelectedKey(w->lstChanges, w->lstChangeID), QString::number(c2));
+        QCOMPARE(SelectedKey(w->lstChanges, w->lstChangeID), QString::number(c2));
         QTest::keyClick(w->lstFiles, Qt::Key_Up);
         QCOMPARE(w->lstFileID->currentRow(), 0);
         QTest::keyClick(w->lstChanges, Qt::Key_Up);
-        QCOMPARE(frmVantor::SelectedKey(w->lstChanges, w->lstChangeID),
-                 w->lstChangeID->item(0)->text());
+        QCOMPARE(SelectedKey(w->lstChanges, w->lstChangeID), w->lstChangeID->item(0)->text());
 
         // A version with changes only selects no change and lists no file.
         ClickLine(w->lstVersionDate, 1);
         QCOMPARE(w->lstVersionID->currentRow(), 1);
-        QCOMPARE(items(w->lstChanges), QStringList({"Only a change"}));
+        QCOMPARE(Lines(w->lstChanges), QStringList({"Only a change"}));
         QCOMPARE(w->lstFiles->count(), 0);
-        QCOMPARE(frmVantor::SelectedIndex(w->lstChanges), -1);
+        QCOMPARE(SelectedIndex(w->lstChanges), -1);
     }
 
     void noSelectedVersionRunsNothing()
@@ -111,10 +92,9 @@ private slots:
         const qint64 t = env.addTitle("Tool");
         const qint64 v = env.addVersion(t, "1.0", QDate(1999, 1, 5));
         env.addChange(v, "A change");
-        auto w = env.openWindow();
-        SelectTitle(*w, "Tool");
+        auto w = env.openWindow("Tool");
         w->lstVersionDate->setCurrentRow(-1);
-        QCOMPARE(items(w->lstChanges), QStringList({"A change"}));
+        QCOMPARE(Lines(w->lstChanges), QStringList({"A change"}));
         QCOMPARE(env.msgs.count(), 0);
     }
 
@@ -123,11 +103,10 @@ private slots:
         TestEnv env;
         env.addTitle("One");
         env.addTitle("Two", "second's notes");
-        auto w = env.openWindow();
-        SelectTitle(*w, "One");
+        auto w = env.openWindow("One");
         QCOMPARE(w->txtComments->toPlainText(), "");
         QVERIFY(!w->txtComments->isReadOnly());
-        typeInto(w->txtComments, "notes for one\nline two");
+        typeOver(w->txtComments, "notes for one\nline two");
         SelectTitle(*w, "Two");
         QCOMPARE(w->txtComments->toPlainText(), "second's notes");
         QCOMPARE(env.scalar("SELECT Comments FROM Software WHERE SoftwareTitle = 'One'"),
@@ -142,10 +121,9 @@ private slots:
         const qint64 t = env.addTitle("Tool");
         env.addVersion(t, "1.0", QDate(1999, 1, 5));
         env.addVersion(t, "2.0", QDate(2000, 1, 5));
-        auto w = env.openWindow();
-        SelectTitle(*w, "Tool");
+        auto w = env.openWindow("Tool");
         w->lstVersionDate->setCurrentRow(1);
-        typeInto(w->txtComments, "kept");
+        typeOver(w->txtComments, "kept");
         SelectTitle(*w, "Tool");
         QCOMPARE(w->lstVersionDate->currentRow(), 0);
         QCOMPARE(env.scalar("SELECT Comments FROM Software"), "kept");
@@ -171,10 +149,9 @@ private slots:
         const qint64 a = env.addTitle("A");
         env.addTitle("B");
         env.addProblem(a, "old problem", "old solution");
-        auto w = env.openWindow();
-        SelectTitle(*w, "A");
-        typeInto(w->txtProblem, "new problem");
-        typeInto(w->txtSolution, "new solution");
+        auto w = env.openWindow("A");
+        typeOver(w->txtProblem, "new problem");
+        typeOver(w->txtSolution, "new solution");
         SelectTitle(*w, "B");
         QCOMPARE(w->txtProblem->toPlainText(), "");
         QVERIFY(w->txtProblem->isReadOnly());

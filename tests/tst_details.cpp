@@ -1,7 +1,7 @@
 #include "tests/TestSupport.h"
 
 #include "core/data/Connection.h"
-#include "mainwindow/frmVantor.h"
+
 #include "widgets/MsgBox.h"
 
 #include <QDateEdit>
@@ -12,80 +12,19 @@
 #include <QtTest>
 
 namespace {
-const QString kFillIn = QStringLiteral("You have not filled in all the necessary fields.");
-const QString kNoVersion = QStringLiteral("You have not selected a version.");
-
-QStringList lines(const QListWidget* list)
+// Moves to the second version and back, which saves anything a record source kept pending.
+void revisitVersions(MainWindow& w)
 {
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out << list->item(i)->text();
-    return out;
+    w.lstVersionDate->setCurrentRow(1);
+    w.lstVersionDate->setCurrentRow(0);
 }
 
-template <class T> T* child(QWidget* dialog, const char* name)
-{
-    T* w = dialog->findChild<T*>(QLatin1String(name));
-    if (!w)
-        qWarning("no control %s", name);
-    return w;
-}
-
-void click(QWidget* dialog, const char* button)
-{
-    child<QPushButton>(dialog, button)->click();
-}
-
-// Clicks a command that must not open a dialog; closes one if it does and says so.
-bool opensNoDialog(QToolButton* command)
-{
-    bool opened = false;
-    OnNextModal(
-        [&](QWidget* m) {
-            opened = true;
-            m->close();
-        },
-        50);
-    command->click();
-    QTest::qWait(120);
-    return !opened;
-}
-
-// A title with two versions, the one most tests start from.
-struct Seed {
-    qint64 title, v1, v2;
+// The title "Editor" with two versions, the one most tests start from.
+struct Editor : TitleFixture {
+    Editor() : TitleFixture(QStringLiteral("Editor")) {}
+    const qint64 v1 = addVersion(QStringLiteral("1.0"), QDate(1999, 1, 5));
+    const qint64 v2 = addVersion(QStringLiteral("2.0"), QDate(2000, 6, 1));
 };
-
-Seed seedTitle(TestEnv& env)
-{
-    Seed s;
-    s.title = env.addTitle(QStringLiteral("Editor"));
-    s.v1 = env.addVersion(s.title, QStringLiteral("1.0"), QDate(1999, 1, 5));
-    s.v2 = env.addVersion(s.title, QStringLiteral("2.0"), QDate(2000, 6, 1));
-    return s;
-}
-
-void failOn(TestEnv& env, const char* event, const char* table)
-{
-    env.db().run(QStringLiteral("CREATE TRIGGER fail_%1_%2 BEFORE %1 ON [%2] BEGIN "
-                                "SELECT RAISE(ABORT, 'the disk is full'); END")
-                     .arg(QLatin1String(event), QLatin1String(table)));
-}
-
-void stopFailing(TestEnv& env, const char* event, const char* table)
-{
-    env.db().run(
-        QStringLiteral("DROP TRIGGER fail_%1_%2").arg(QLatin1String(event), QLatin1String(table)));
-}
-
-bool sawCritical(const MsgSpy& msgs)
-{
-    for (const MsgBoxCall& c : msgs.calls) {
-        if (c.icon == MsgIcon::Critical)
-            return true;
-    }
-    return false;
-}
 } // namespace
 
 class TestDetails : public QObject {
@@ -93,310 +32,262 @@ class TestDetails : public QObject {
 private slots:
     void addChangeKeepsTextAndVersion()
     {
-        TestEnv env;
-        const Seed s = seedTitle(env);
-        env.addChange(s.v2, QStringLiteral("old"));
-        auto w = env.openWindow();
-        SelectTitle(*w, QStringLiteral("Editor"));
+        Editor f;
+        f.env.addChange(f.v2, QStringLiteral("old"));
+        auto w = f.open();
 
         // A single blank is a change of its own and is listed as a blank entry.
-        OnNextModal([](QWidget* d) {
+        WorkDialog(w->cmdAddChange, [](QDialog* d) {
             QCOMPARE(d->windowTitle(), QStringLiteral("Add Change/Reason"));
             QVERIFY(child<QLineEdit>(d, "txtChange")->text().isEmpty());
             child<QLineEdit>(d, "txtChange")->setText(QStringLiteral(" "));
-            click(d, "cmdOK");
+            Click(d, "cmdOK");
         });
-        w->cmdAddChange->click();
-        QCOMPARE(lines(w->lstChanges), QStringList{QStringLiteral(" ")});
+        QCOMPARE(Lines(w->lstChanges), QStringList{QStringLiteral(" ")});
         QCOMPARE(w->lstChanges->currentRow(), 0);
         QCOMPARE(w->lstChangeID->currentRow(), 0);
-        QCOMPARE(w->lstChangeID->item(0)->text(),
-                 env.scalar("SELECT ChangeID FROM Changes WHERE ReleaseID = ?", {s.v1}).toString());
-        QCOMPARE(env.scalar("SELECT [Change] FROM Changes WHERE ReleaseID = ?", {s.v1}),
+        QCOMPARE(
+            w->lstChangeID->item(0)->text(),
+            f.env.scalar("SELECT ChangeID FROM Changes WHERE ReleaseID = ?", {f.v1}).toString());
+        QCOMPARE(f.env.scalar("SELECT [Change] FROM Changes WHERE ReleaseID = ?", {f.v1}),
                  QVariant(QStringLiteral(" ")));
         QCOMPARE(w->lstVersionDate->currentRow(), 0);
-        QCOMPARE(env.msgs.count(), 0);
+        QCOMPARE(f.env.msgs.count(), 0);
 
         // The second version stays selected; quotes and non-Latin letters are kept as typed.
         w->lstVersionDate->setCurrentRow(1);
         const QString typed = QStringLiteral("  Fixed 'Ärger' in Ωmega's \"save\"  ");
-        OnNextModal([&](QWidget* d) {
+        WorkDialog(w->cmdAddChange, [&](QDialog* d) {
             child<QLineEdit>(d, "txtChange")->setText(typed);
-            click(d, "cmdOK");
+            Click(d, "cmdOK");
         });
-        w->cmdAddChange->click();
         QCOMPARE(w->lstVersionDate->currentRow(), 1);
-        QCOMPARE(lines(w->lstChanges), (QStringList{QStringLiteral("old"), typed}));
+        QCOMPARE(Lines(w->lstChanges), (QStringList{QStringLiteral("old"), typed}));
         QCOMPARE(w->lstChanges->currentRow(), 0);
-        QCOMPARE(env.scalar("SELECT COUNT(*) FROM Changes WHERE ReleaseID = ? AND [Change] = ?",
-                            {s.v2, typed}),
+        QCOMPARE(f.env.scalar("SELECT COUNT(*) FROM Changes WHERE ReleaseID = ? AND [Change] = ?",
+                              {f.v2, typed}),
                  QVariant(1));
     }
 
     void emptyChangeIsRefusedAndDialogStaysOpen()
     {
-        TestEnv env;
-        seedTitle(env);
-        auto w = env.openWindow();
-        SelectTitle(*w, QStringLiteral("Editor"));
+        Editor f;
+        auto w = f.open();
         bool stillOpen = false;
-        OnNextModal([&](QWidget* d) {
-            click(d, "cmdOK");
+        WorkDialog(w->cmdAddChange, [&](QDialog* d) {
+            Click(d, "cmdOK");
             stillOpen = d->isVisible();
-            click(d, "cmdCancel");
+            Click(d, "cmdCancel");
         });
-        w->cmdAddChange->click();
         QVERIFY(stillOpen);
-        QVERIFY(env.msgs.saw(kFillIn));
-        QCOMPARE(env.msgs.calls.first().icon, MsgIcon::Information);
-        QCOMPARE(env.count("Changes"), 0);
+        QVERIFY(f.env.msgs.saw(Msg::kFieldsMissing));
+        QCOMPARE(f.env.msgs.calls.first().icon, MsgIcon::Information);
+        QCOMPARE(f.env.count("Changes"), 0);
         QVERIFY(w->lstChanges->count() == 0);
     }
 
     void editThirdChangeSelectsFirst()
     {
-        TestEnv env;
-        const Seed s = seedTitle(env);
-        env.addChange(s.v1, QStringLiteral("a"));
-        env.addChange(s.v1, QStringLiteral("b"));
-        const qint64 c = env.addChange(s.v1, QStringLiteral("c"));
-        auto w = env.openWindow();
-        SelectTitle(*w, QStringLiteral("Editor"));
+        Editor f;
+        f.env.addChange(f.v1, QStringLiteral("a"));
+        f.env.addChange(f.v1, QStringLiteral("b"));
+        const qint64 c = f.env.addChange(f.v1, QStringLiteral("c"));
+        auto w = f.open();
         w->lstChanges->setCurrentRow(2);
         QCOMPARE(w->lstChangeID->currentRow(), 2);
 
-        OnNextModal([](QWidget* d) {
+        WorkDialog(w->cmdEditChange, [](QDialog* d) {
             QCOMPARE(d->windowTitle(), QStringLiteral("Edit Change/Reason"));
             QCOMPARE(child<QLineEdit>(d, "txtChange")->text(), QStringLiteral("c"));
             child<QLineEdit>(d, "txtChange")->setText(QStringLiteral("c, edited"));
-            click(d, "cmdOK");
+            Click(d, "cmdOK");
         });
-        w->cmdEditChange->click();
-        QCOMPARE(lines(w->lstChanges), (QStringList{QStringLiteral("a"), QStringLiteral("b"),
+        QCOMPARE(Lines(w->lstChanges), (QStringList{QStringLiteral("a"), QStringLiteral("b"),
                                                     QStringLiteral("c, edited")}));
         QCOMPARE(w->lstChanges->currentRow(), 0);
         QCOMPARE(w->lstChangeID->currentRow(), 0);
         QCOMPARE(w->lstVersionDate->currentRow(), 0);
-        QCOMPARE(env.scalar("SELECT [Change] FROM Changes WHERE ChangeID = ?", {c}),
+        QCOMPARE(f.env.scalar("SELECT [Change] FROM Changes WHERE ChangeID = ?", {c}),
                  QVariant(QStringLiteral("c, edited")));
 
         // OK without altering the text saves it unchanged, silently.
         w->lstChanges->setCurrentRow(1);
-        OnNextModal([](QWidget* d) { click(d, "cmdOK"); });
-        w->cmdEditChange->click();
-        QCOMPARE(lines(w->lstChanges).at(1), QStringLiteral("b"));
-        QCOMPARE(env.msgs.count(), 0);
-        QCOMPARE(env.count("Changes"), 3);
+        WorkDialog(w->cmdEditChange, [](QDialog* d) { Click(d, "cmdOK"); });
+        QCOMPARE(Lines(w->lstChanges).at(1), QStringLiteral("b"));
+        QCOMPARE(f.env.msgs.count(), 0);
+        QCOMPARE(f.env.count("Changes"), 3);
     }
 
     void cancelAndCloseBoxWriteNothing()
     {
-        TestEnv env;
-        const Seed s = seedTitle(env);
-        env.addChange(s.v1, QStringLiteral("a"));
-        env.addChange(s.v1, QStringLiteral("b"));
-        auto w = env.openWindow();
-        SelectTitle(*w, QStringLiteral("Editor"));
+        Editor f;
+        f.env.addChange(f.v1, QStringLiteral("a"));
+        f.env.addChange(f.v1, QStringLiteral("b"));
+        auto w = f.open();
         w->lstChanges->setCurrentRow(1);
 
-        OnNextModal([](QWidget* d) {
+        WorkDialog(w->cmdEditChange, [](QDialog* d) {
             child<QLineEdit>(d, "txtChange")->setText(QStringLiteral("typed, then dropped"));
-            click(d, "cmdCancel");
+            Click(d, "cmdCancel");
         });
-        w->cmdEditChange->click();
-        OnNextModal([](QWidget* d) {
+        WorkDialog(w->cmdEditChange, [](QDialog* d) {
             child<QLineEdit>(d, "txtChange")->setText(QStringLiteral("also dropped"));
             d->close();
         });
-        w->cmdEditChange->click();
-        OnNextModal([](QWidget* d) {
+        WorkDialog(w->cmdAddChange, [](QDialog* d) {
             child<QLineEdit>(d, "txtChange")->setText(QStringLiteral("new"));
-            click(d, "cmdCancel");
+            Click(d, "cmdCancel");
         });
-        w->cmdAddChange->click();
 
-        QCOMPARE(lines(w->lstChanges), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+        QCOMPARE(Lines(w->lstChanges), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
         QCOMPARE(w->lstChanges->currentRow(), 1);
         QCOMPARE(w->lstChangeID->currentRow(), 1);
         // Moving through the versions must not save anything left over from the dialogs.
         w->lstVersionDate->setCurrentRow(1);
         w->lstVersionDate->setCurrentRow(0);
-        QCOMPARE(env.count("Changes"), 2);
-        QCOMPARE(env.scalar("SELECT COUNT(*) FROM Changes WHERE [Change] IN ('a', 'b')"),
+        QCOMPARE(f.env.count("Changes"), 2);
+        QCOMPARE(f.env.scalar("SELECT COUNT(*) FROM Changes WHERE [Change] IN ('a', 'b')"),
                  QVariant(2));
-        QCOMPARE(env.msgs.count(), 0);
+        QCOMPARE(f.env.msgs.count(), 0);
     }
 
     void sameTextChangesAreToldApartByKey()
     {
-        TestEnv env;
-        const Seed s = seedTitle(env);
-        const qint64 first = env.addChange(s.v1, QStringLiteral("same"));
-        const qint64 second = env.addChange(s.v1, QStringLiteral("same"));
-        auto w = env.openWindow();
-        SelectTitle(*w, QStringLiteral("Editor"));
+        Editor f;
+        const qint64 first = f.env.addChange(f.v1, QStringLiteral("same"));
+        const qint64 second = f.env.addChange(f.v1, QStringLiteral("same"));
+        auto w = f.open();
 
         w->lstChanges->setCurrentRow(1);
-        OnNextModal([](QWidget* d) {
+        WorkDialog(w->cmdEditChange, [](QDialog* d) {
             child<QLineEdit>(d, "txtChange")->setText(QStringLiteral("other"));
-            click(d, "cmdOK");
+            Click(d, "cmdOK");
         });
-        w->cmdEditChange->click();
-        QCOMPARE(env.scalar("SELECT [Change] FROM Changes WHERE ChangeID = ?", {first}),
+        QCOMPARE(f.env.scalar("SELECT [Change] FROM Changes WHERE ChangeID = ?", {first}),
                  QVariant(QStringLiteral("same")));
-        QCOMPARE(env.scalar("SELECT [Change] FROM Changes WHERE ChangeID = ?", {second}),
+        QCOMPARE(f.env.scalar("SELECT [Change] FROM Changes WHERE ChangeID = ?", {second}),
                  QVariant(QStringLiteral("other")));
 
         // Back to two equal texts; deleting the second removes the second only.
         w->lstChanges->setCurrentRow(1);
-        OnNextModal([](QWidget* d) {
+        WorkDialog(w->cmdEditChange, [](QDialog* d) {
             child<QLineEdit>(d, "txtChange")->setText(QStringLiteral("same"));
-            click(d, "cmdOK");
+            Click(d, "cmdOK");
         });
-        w->cmdEditChange->click();
         w->lstChanges->setCurrentRow(1);
-        env.msgs.answer(MsgResult::Yes);
+        f.env.msgs.answer(MsgResult::Yes);
         w->cmdDeleteChange->click();
-        QCOMPARE(env.count("Changes"), 1);
-        QCOMPARE(env.scalar("SELECT ChangeID FROM Changes").toLongLong(), first);
+        QCOMPARE(f.env.count("Changes"), 1);
+        QCOMPARE(f.env.scalar("SELECT ChangeID FROM Changes").toLongLong(), first);
     }
 
     void deleteChangeShowsFirstVersionAgain()
     {
-        TestEnv env;
-        const Seed s = seedTitle(env);
-        env.addChange(s.v1, QStringLiteral("first version's"));
-        env.addChange(s.v2, QStringLiteral("second version's"));
-        auto w = env.openWindow();
-        SelectTitle(*w, QStringLiteral("Editor"));
+        Editor f;
+        f.env.addChange(f.v1, QStringLiteral("first version's"));
+        f.env.addChange(f.v2, QStringLiteral("second version's"));
+        auto w = f.open();
         w->lstVersionDate->setCurrentRow(1);
         w->lstChanges->setCurrentRow(0);
 
         // No keeps everything, Yes asks the way every delete does.
         w->cmdDeleteChange->click();
-        QCOMPARE(env.count("Changes"), 2);
+        QCOMPARE(f.env.count("Changes"), 2);
         QCOMPARE(w->lstVersionDate->currentRow(), 1);
-        const MsgBoxCall ask = env.msgs.calls.last();
+        const MsgBoxCall ask = f.env.msgs.calls.last();
         QCOMPARE(ask.text, QStringLiteral("Are you sure you want to delete this change/reason?"));
         QCOMPARE(ask.buttons, MsgButtons::YesNo);
         QCOMPARE(ask.defaultButton, MsgResult::No);
 
-        env.msgs.answer(MsgResult::Yes);
+        f.env.msgs.answer(MsgResult::Yes);
         w->cmdDeleteChange->click();
-        QCOMPARE(env.count("Changes"), 1);
-        QCOMPARE(env.scalar("SELECT ReleaseID FROM Changes").toLongLong(), s.v1);
+        QCOMPARE(f.env.count("Changes"), 1);
+        QCOMPARE(f.env.scalar("SELECT ReleaseID FROM Changes").toLongLong(), f.v1);
         QCOMPARE(w->lstVersionDate->currentRow(), 0);
-        QCOMPARE(lines(w->lstChanges), QStringList{QStringLiteral("first version's")});
+        QCOMPARE(Lines(w->lstChanges), QStringList{QStringLiteral("first version's")});
     }
 
     void commandsWithoutSelectionAreRefused()
     {
-        TestEnv env;
-        const Seed s = seedTitle(env);
-        env.addChange(s.v1, QStringLiteral("a"));
-        env.addFile(s.v1, QStringLiteral("a.dll"), QStringLiteral("1"), QDate(1999, 1, 1));
-        auto w = env.openWindow();
-        SelectTitle(*w, QStringLiteral("Editor"));
+        Editor f;
+        f.env.addChange(f.v1, QStringLiteral("a"));
+        f.env.addFile(f.v1, QStringLiteral("a.dll"), QStringLiteral("1"), QDate(1999, 1, 1));
+        auto w = f.open();
         w->lstFiles->clearSelection();
 
-        QVERIFY(opensNoDialog(w->cmdEditChange));
-        QCOMPARE(env.msgs.lastText(), QStringLiteral("You have not selected a record to edit."));
-        QVERIFY(opensNoDialog(w->cmdEditFile));
-        QCOMPARE(env.msgs.lastText(), QStringLiteral("You have not selected a record to edit."));
+        QVERIFY(!WorkDialog(w->cmdEditChange).opened);
+        QCOMPARE(f.env.msgs.lastText(), Msg::kNoRecordToEdit);
+        QVERIFY(!WorkDialog(w->cmdEditFile).opened);
+        QCOMPARE(f.env.msgs.lastText(), Msg::kNoRecordToEdit);
         w->cmdDeleteChange->click();
-        QCOMPARE(env.msgs.lastText(), QStringLiteral("You have not selected a record to delete."));
+        QCOMPARE(f.env.msgs.lastText(), Msg::kNoRecordToDelete);
         w->cmdDeleteFile->click();
-        QCOMPARE(env.msgs.lastText(), QStringLiteral("You have not selected a record to delete."));
-        for (const MsgBoxCall& c : env.msgs.calls) {
+        QCOMPARE(f.env.msgs.lastText(), Msg::kNoRecordToDelete);
+        for (const MsgBoxCall& c : f.env.msgs.calls) {
             QCOMPARE(c.icon, MsgIcon::Information);
             QCOMPARE(c.buttons, MsgButtons::OK);
         }
-        QCOMPARE(env.msgs.count(), 4);
+        QCOMPARE(f.env.msgs.count(), 4);
 
         // A deselected version line gives a new record nothing to belong to.
-        env.msgs.clear();
+        f.env.msgs.clear();
         w->lstVersionDate->clearSelection();
-        QVERIFY(opensNoDialog(w->cmdAddChange));
-        QCOMPARE(env.msgs.lastText(), kNoVersion);
-        QVERIFY(opensNoDialog(w->cmdAddFile));
-        QCOMPARE(env.msgs.lastText(), kNoVersion);
-        QCOMPARE(env.msgs.calls.last().icon, MsgIcon::Information);
-        QCOMPARE(env.count("Changes"), 1);
-        QCOMPARE(env.count("Files"), 1);
+        QVERIFY(!WorkDialog(w->cmdAddChange).opened);
+        QCOMPARE(f.env.msgs.lastText(), Msg::kNoVersion);
+        QVERIFY(!WorkDialog(w->cmdAddFile).opened);
+        QCOMPARE(f.env.msgs.lastText(), Msg::kNoVersion);
+        QCOMPARE(f.env.msgs.calls.last().icon, MsgIcon::Information);
+        QCOMPARE(f.env.count("Changes"), 1);
+        QCOMPARE(f.env.count("Files"), 1);
     }
 
     void failedChangeWritesNothingNowOrLater()
     {
-        TestEnv env;
-        const Seed s = seedTitle(env);
-        env.addChange(s.v1, QStringLiteral("kept"));
-        auto w = env.openWindow();
-        SelectTitle(*w, QStringLiteral("Editor"));
+        Editor f;
+        f.env.addChange(f.v1, QStringLiteral("kept"));
+        auto w = f.open();
 
         // A failing OK keeps what was typed; once the database works, OK stores it once.
-        failOn(env, "INSERT", "Changes");
+        FailingWrites fail(f.env, "INSERT", "Changes");
         QString keptText;
-        OnNextModal([&](QWidget* d) {
+        WorkDialog(w->cmdAddChange, [&](QDialog* d) {
             child<QLineEdit>(d, "txtChange")->setText(QStringLiteral("new"));
-            click(d, "cmdOK");
+            Click(d, "cmdOK");
             keptText = d->isVisible() ? child<QLineEdit>(d, "txtChange")->text() : QString();
-            stopFailing(env, "INSERT", "Changes");
-            click(d, "cmdOK");
+            fail.stop();
+            Click(d, "cmdOK");
         });
-        w->cmdAddChange->click();
-        QVERIFY(sawCritical(env.msgs));
+        QVERIFY(f.env.msgs.sawDatabaseError());
         QCOMPARE(keptText, QStringLiteral("new"));
-        QCOMPARE(env.count("Changes"), 2);
-        QCOMPARE(lines(w->lstChanges),
+        QCOMPARE(f.env.count("Changes"), 2);
+        QCOMPARE(Lines(w->lstChanges),
                  (QStringList{QStringLiteral("kept"), QStringLiteral("new")}));
 
-        // A failed add that is then cancelled is not saved by a later move of the set.
-        failOn(env, "INSERT", "Changes");
-        OnNextModal([](QWidget* d) {
-            child<QLineEdit>(d, "txtChange")->setText(QStringLiteral("lost"));
-            click(d, "cmdOK");
-            click(d, "cmdCancel");
-        });
-        w->cmdAddChange->click();
-        stopFailing(env, "INSERT", "Changes");
-        w->lstVersionDate->setCurrentRow(1);
-        w->lstVersionDate->setCurrentRow(0);
-        QCOMPARE(env.count("Changes"), 2);
-
-        // The same for an edit.
-        failOn(env, "UPDATE", "Changes");
+        // A failed add or edit that is then cancelled is not saved by a later move of the set.
+        QVERIFY(RefusedSaveStaysOpen(f.env, "INSERT", "Changes", w->cmdAddChange,
+                                     {{"txtChange", QStringLiteral("lost")}}));
+        revisitVersions(*w);
+        QCOMPARE(f.env.count("Changes"), 2);
         w->lstChanges->setCurrentRow(0);
-        OnNextModal([](QWidget* d) {
-            child<QLineEdit>(d, "txtChange")->setText(QStringLiteral("changed"));
-            click(d, "cmdOK");
-            click(d, "cmdCancel");
-        });
-        w->cmdEditChange->click();
-        stopFailing(env, "UPDATE", "Changes");
-        w->lstVersionDate->setCurrentRow(1);
-        w->lstVersionDate->setCurrentRow(0);
-        QCOMPARE(env.scalar("SELECT COUNT(*) FROM Changes WHERE [Change] = 'kept'"), QVariant(1));
+        QVERIFY(RefusedSaveStaysOpen(f.env, "UPDATE", "Changes", w->cmdEditChange,
+                                     {{"txtChange", QStringLiteral("changed")}}));
+        revisitVersions(*w);
+        QCOMPARE(f.env.scalar("SELECT COUNT(*) FROM Changes WHERE [Change] = 'kept'"), QVariant(1));
 
         // A failed delete keeps the row and the lists.
-        env.msgs.clear();
-        failOn(env, "DELETE", "Changes");
         w->lstChanges->setCurrentRow(1);
-        env.msgs.answer(MsgResult::Yes);
-        w->cmdDeleteChange->click();
-        QVERIFY(sawCritical(env.msgs));
-        QCOMPARE(env.count("Changes"), 2);
-        QCOMPARE(lines(w->lstChanges),
+        QVERIFY(RefusedDelete(f.env, "Changes", w->cmdDeleteChange));
+        QCOMPARE(f.env.count("Changes"), 2);
+        QCOMPARE(Lines(w->lstChanges),
                  (QStringList{QStringLiteral("kept"), QStringLiteral("new")}));
     }
 
     void addFileStoresPickerDateAndListsColumns()
     {
-        TestEnv env;
-        const Seed s = seedTitle(env);
-        auto w = env.openWindow();
-        SelectTitle(*w, QStringLiteral("Editor"));
+        Editor f;
+        auto w = f.open();
 
-        OnNextModal([](QWidget* d) {
+        WorkDialog(w->cmdAddFile, [](QDialog* d) {
             QCOMPARE(d->windowTitle(), QStringLiteral("Add Needed File"));
             auto* picker = child<QDateEdit>(d, "dtpDate");
             QCOMPARE(picker->date(), QDate(1999, 8, 16));
@@ -407,22 +298,20 @@ private slots:
             QVERIFY(child<QLineEdit>(d, "txtVersion")->text().isEmpty());
             child<QLineEdit>(d, "txtFile")->setText(QStringLiteral("untouched.dll"));
             child<QLineEdit>(d, "txtVersion")->setText(QStringLiteral("2"));
-            click(d, "cmdOK");
+            Click(d, "cmdOK");
         });
-        w->cmdAddFile->click();
-        QCOMPARE(env.scalar("SELECT [Date] FROM Files WHERE [File] = 'untouched.dll'").toString(),
+        QCOMPARE(f.env.scalar("SELECT [Date] FROM Files WHERE [File] = 'untouched.dll'").toString(),
                  QStringLiteral("1999-08-16"));
-        QCOMPARE(env.scalar("SELECT ReleaseID FROM Files").toLongLong(), s.v1);
+        QCOMPARE(f.env.scalar("SELECT ReleaseID FROM Files").toLongLong(), f.v1);
 
-        OnNextModal([](QWidget* d) {
+        WorkDialog(w->cmdAddFile, [](QDialog* d) {
             child<QLineEdit>(d, "txtFile")->setText(QStringLiteral("setup.exe"));
             child<QLineEdit>(d, "txtVersion")->setText(QStringLiteral("1.0"));
             child<QDateEdit>(d, "dtpDate")->setDate(QDate(1999, 2, 3));
-            click(d, "cmdOK");
+            Click(d, "cmdOK");
         });
-        w->cmdAddFile->click();
         QCOMPARE(
-            lines(w->lstFiles),
+            Lines(w->lstFiles),
             (QStringList{QStringLiteral("untouched.dll") + QString(7, ' ') + QStringLiteral("2") +
                              QString(19, ' ') + QStringLiteral("08/16/1999"),
                          QStringLiteral("setup.exe") + QString(11, ' ') + QStringLiteral("1.0") +
@@ -430,155 +319,141 @@ private slots:
         QCOMPARE(w->lstFiles->currentRow(), 0);
         QCOMPARE(w->lstFileID->currentRow(), 0);
         QCOMPARE(w->lstVersionDate->currentRow(), 0);
-        QCOMPARE(env.scalar("SELECT [Date] FROM Files WHERE [File] = 'setup.exe'").toString(),
+        QCOMPARE(f.env.scalar("SELECT [Date] FROM Files WHERE [File] = 'setup.exe'").toString(),
                  QStringLiteral("1999-02-03"));
 
         // A name of exactly 20 characters runs straight into the version; blanks are kept.
         const QString twenty = QStringLiteral("ABCDEFGHIJ.KLMNOPQRS");
-        OnNextModal([&](QWidget* d) {
+        WorkDialog(w->cmdAddFile, [&](QDialog* d) {
             child<QLineEdit>(d, "txtFile")->setText(twenty);
             child<QLineEdit>(d, "txtVersion")->setText(QStringLiteral(" "));
-            click(d, "cmdOK");
+            Click(d, "cmdOK");
         });
-        w->cmdAddFile->click();
-        QCOMPARE(lines(w->lstFiles).at(2),
+        QCOMPARE(Lines(w->lstFiles).at(2),
                  twenty + QString(20, ' ') + QStringLiteral("08/16/1999"));
-        QCOMPARE(env.scalar("SELECT [Version] FROM Files WHERE [File] = ?", {twenty}),
+        QCOMPARE(f.env.scalar("SELECT [Version] FROM Files WHERE [File] = ?", {twenty}),
                  QVariant(QStringLiteral(" ")));
     }
 
     void fileNeedsNameAndVersion()
     {
-        TestEnv env;
-        seedTitle(env);
-        auto w = env.openWindow();
-        SelectTitle(*w, QStringLiteral("Editor"));
+        Editor f;
+        auto w = f.open();
         int refusedWhileOpen = 0;
-        OnNextModal([&](QWidget* d) {
+        WorkDialog(w->cmdAddFile, [&](QDialog* d) {
             child<QLineEdit>(d, "txtFile")->setText(QStringLiteral("a.dll"));
-            click(d, "cmdOK");
+            Click(d, "cmdOK");
             refusedWhileOpen += d->isVisible();
             child<QLineEdit>(d, "txtFile")->clear();
             child<QLineEdit>(d, "txtVersion")->setText(QStringLiteral("1.0"));
-            click(d, "cmdOK");
+            Click(d, "cmdOK");
             refusedWhileOpen += d->isVisible();
-            click(d, "cmdCancel");
+            Click(d, "cmdCancel");
         });
-        w->cmdAddFile->click();
         QCOMPARE(refusedWhileOpen, 2);
-        QCOMPARE(env.msgs.count(), 2);
-        QCOMPARE(env.msgs.calls.at(0).text, kFillIn);
-        QCOMPARE(env.msgs.calls.at(1).text, kFillIn);
-        QCOMPARE(env.count("Files"), 0);
+        QCOMPARE(f.env.msgs.count(), 2);
+        QCOMPARE(f.env.msgs.calls.at(0).text, Msg::kFieldsMissing);
+        QCOMPARE(f.env.msgs.calls.at(1).text, Msg::kFieldsMissing);
+        QCOMPARE(f.env.count("Files"), 0);
     }
 
     void editThirdFileShowsStoredValues()
     {
-        TestEnv env;
-        const Seed s = seedTitle(env);
-        env.addFile(s.v1, QStringLiteral("a.dll"), QStringLiteral("1"), QDate(1998, 1, 1));
-        env.addFile(s.v1, QStringLiteral("b.dll"), QStringLiteral("2"), QDate(1998, 2, 2));
-        const qint64 c =
-            env.addFile(s.v1, QStringLiteral("c.dll"), QStringLiteral("3.1"), QDate(1998, 12, 24));
-        auto w = env.openWindow();
-        SelectTitle(*w, QStringLiteral("Editor"));
+        Editor f;
+        f.env.addFile(f.v1, QStringLiteral("a.dll"), QStringLiteral("1"), QDate(1998, 1, 1));
+        f.env.addFile(f.v1, QStringLiteral("b.dll"), QStringLiteral("2"), QDate(1998, 2, 2));
+        const qint64 c = f.env.addFile(f.v1, QStringLiteral("c.dll"), QStringLiteral("3.1"),
+                                       QDate(1998, 12, 24));
+        auto w = f.open();
         w->lstFiles->setCurrentRow(2);
         QCOMPARE(w->lstFileID->currentRow(), 2);
 
-        OnNextModal([](QWidget* d) {
+        WorkDialog(w->cmdEditFile, [](QDialog* d) {
             QCOMPARE(d->windowTitle(), QStringLiteral("Edit Needed File"));
             QCOMPARE(child<QLineEdit>(d, "txtFile")->text(), QStringLiteral("c.dll"));
             QCOMPARE(child<QLineEdit>(d, "txtVersion")->text(), QStringLiteral("3.1"));
             QCOMPARE(child<QDateEdit>(d, "dtpDate")->date(), QDate(1998, 12, 24));
             child<QLineEdit>(d, "txtVersion")->setText(QStringLiteral("3.2"));
             child<QDateEdit>(d, "dtpDate")->setDate(QDate(2001, 3, 3));
-            click(d, "cmdOK");
+            Click(d, "cmdOK");
         });
-        w->cmdEditFile->click();
-        QCOMPARE(lines(w->lstFiles).at(2), QStringLiteral("c.dll") + QString(15, ' ') +
+        QCOMPARE(Lines(w->lstFiles).at(2), QStringLiteral("c.dll") + QString(15, ' ') +
                                                QStringLiteral("3.2") + QString(17, ' ') +
                                                QStringLiteral("03/03/2001"));
         QCOMPARE(w->lstFiles->currentRow(), 0);
         QCOMPARE(w->lstFileID->currentRow(), 0);
-        QCOMPARE(env.scalar("SELECT [Date] FROM Files WHERE FileID = ?", {c}).toString(),
+        QCOMPARE(f.env.scalar("SELECT [Date] FROM Files WHERE FileID = ?", {c}).toString(),
                  QStringLiteral("2001-03-03"));
-        QCOMPARE(env.scalar("SELECT ReleaseID FROM Files WHERE FileID = ?", {c}).toLongLong(),
-                 s.v1);
+        QCOMPARE(f.env.scalar("SELECT ReleaseID FROM Files WHERE FileID = ?", {c}).toLongLong(),
+                 f.v1);
 
         // OK without changes stores the same three values.
         w->lstFiles->setCurrentRow(1);
-        const QStringList before = lines(w->lstFiles);
-        OnNextModal([](QWidget* d) { click(d, "cmdOK"); });
-        w->cmdEditFile->click();
-        QCOMPARE(lines(w->lstFiles), before);
-        QCOMPARE(env.scalar("SELECT [Date] FROM Files WHERE [File] = 'b.dll'").toString(),
+        const QStringList before = Lines(w->lstFiles);
+        WorkDialog(w->cmdEditFile, [](QDialog* d) { Click(d, "cmdOK"); });
+        QCOMPARE(Lines(w->lstFiles), before);
+        QCOMPARE(f.env.scalar("SELECT [Date] FROM Files WHERE [File] = 'b.dll'").toString(),
                  QStringLiteral("1998-02-02"));
 
         // Cancel writes nothing and keeps the selection.
         w->lstFiles->setCurrentRow(1);
-        OnNextModal([](QWidget* d) {
+        WorkDialog(w->cmdEditFile, [](QDialog* d) {
             child<QLineEdit>(d, "txtFile")->setText(QStringLiteral("dropped"));
             child<QDateEdit>(d, "dtpDate")->setDate(QDate(2020, 1, 1));
-            click(d, "cmdCancel");
+            Click(d, "cmdCancel");
         });
-        w->cmdEditFile->click();
-        QCOMPARE(lines(w->lstFiles), before);
+        QCOMPARE(Lines(w->lstFiles), before);
         QCOMPARE(w->lstFiles->currentRow(), 1);
         QCOMPARE(w->lstFileID->currentRow(), 1);
         w->lstVersionDate->setCurrentRow(1);
-        QCOMPARE(env.scalar("SELECT COUNT(*) FROM Files WHERE [File] = 'dropped'"), QVariant(0));
-        QCOMPARE(env.msgs.count(), 0);
+        QCOMPARE(f.env.scalar("SELECT COUNT(*) FROM Files WHERE [File] = 'dropped'"), QVariant(0));
+        QCOMPARE(f.env.msgs.count(), 0);
     }
 
     void editingAFileWithoutDateKeepsItEmpty()
     {
-        TestEnv env;
-        const Seed s = seedTitle(env);
+        Editor f;
         const qint64 id =
-            env.db()
+            f.env.db()
                 .run(QStringLiteral("INSERT INTO Files (ReleaseID, [File], [Version], [Date]) "
                                     "VALUES (?, 'nodate.dll', '1', NULL)"),
-                     {s.v1})
+                     {f.v1})
                 .lastInsertId()
                 .toLongLong();
-        auto w = env.openWindow();
-        SelectTitle(*w, QStringLiteral("Editor"));
-        OnNextModal([](QWidget* d) {
+        auto w = f.open();
+        WorkDialog(w->cmdEditFile, [](QDialog* d) {
             child<QLineEdit>(d, "txtVersion")->setText(QStringLiteral("1.1"));
-            click(d, "cmdOK");
+            Click(d, "cmdOK");
         });
-        w->cmdEditFile->click();
-        QCOMPARE(env.scalar("SELECT [Version] FROM Files WHERE FileID = ?", {id}),
+        QCOMPARE(f.env.scalar("SELECT [Version] FROM Files WHERE FileID = ?", {id}),
                  QVariant(QStringLiteral("1.1")));
-        QVERIFY(env.scalar("SELECT [Date] FROM Files WHERE FileID = ?", {id}).isNull());
+        QVERIFY(f.env.scalar("SELECT [Date] FROM Files WHERE FileID = ?", {id}).isNull());
     }
 
     void filesDeletedByKeyAndFirstVersionShownAgain()
     {
-        TestEnv env;
-        const Seed s = seedTitle(env);
-        env.addFile(s.v1, QStringLiteral("one.dll"), QStringLiteral("1"), QDate(1999, 1, 1));
+        Editor f;
+        f.env.addFile(f.v1, QStringLiteral("one.dll"), QStringLiteral("1"), QDate(1999, 1, 1));
         const qint64 keep =
-            env.addFile(s.v2, QStringLiteral("twin.dll"), QStringLiteral("2"), QDate(2000, 1, 1));
+            f.env.addFile(f.v2, QStringLiteral("twin.dll"), QStringLiteral("2"), QDate(2000, 1, 1));
         const qint64 drop =
-            env.addFile(s.v2, QStringLiteral("twin.dll"), QStringLiteral("2"), QDate(2000, 1, 1));
-        auto w = env.openWindow();
-        SelectTitle(*w, QStringLiteral("Editor"));
+            f.env.addFile(f.v2, QStringLiteral("twin.dll"), QStringLiteral("2"), QDate(2000, 1, 1));
+        auto w = f.open();
         w->lstVersionDate->setCurrentRow(1);
         QCOMPARE(w->lstFiles->item(0)->text(), w->lstFiles->item(1)->text());
         w->lstFiles->setCurrentRow(1);
 
         w->cmdDeleteFile->click(); // answered No
-        QCOMPARE(env.count("Files"), 3);
-        QCOMPARE(env.msgs.lastText(),
+        QCOMPARE(f.env.count("Files"), 3);
+        QCOMPARE(f.env.msgs.lastText(),
                  QStringLiteral("Are you sure you want to delete this needed file?"));
 
-        env.msgs.answer(MsgResult::Yes);
+        f.env.msgs.answer(MsgResult::Yes);
         w->cmdDeleteFile->click();
-        QCOMPARE(env.scalar("SELECT COUNT(*) FROM Files WHERE FileID = ?", {keep}), QVariant(1));
-        QCOMPARE(env.scalar("SELECT COUNT(*) FROM Files WHERE FileID = ?", {drop}), QVariant(0));
+        QCOMPARE(f.env.scalar("SELECT COUNT(*) FROM Files WHERE FileID = ?", {keep}), QVariant(1));
+        QCOMPARE(f.env.scalar("SELECT COUNT(*) FROM Files WHERE FileID = ?", {drop}), QVariant(0));
         QCOMPARE(w->lstVersionDate->currentRow(), 0);
-        QCOMPARE(lines(w->lstFiles),
+        QCOMPARE(Lines(w->lstFiles),
                  QStringList{QStringLiteral("one.dll") + QString(13, ' ') + QStringLiteral("1") +
                              QString(19, ' ') + QStringLiteral("01/01/1999")});
         QCOMPARE(w->lstFiles->currentRow(), 0);
@@ -586,43 +461,21 @@ private slots:
 
     void failedFileWritesNothingNowOrLater()
     {
-        TestEnv env;
-        const Seed s = seedTitle(env);
-        env.addFile(s.v1, QStringLiteral("kept.dll"), QStringLiteral("1"), QDate(1999, 1, 1));
-        auto w = env.openWindow();
-        SelectTitle(*w, QStringLiteral("Editor"));
+        Editor f;
+        f.env.addFile(f.v1, QStringLiteral("kept.dll"), QStringLiteral("1"), QDate(1999, 1, 1));
+        auto w = f.open();
 
-        failOn(env, "INSERT", "Files");
-        bool stillOpen = false;
-        OnNextModal([&](QWidget* d) {
-            child<QLineEdit>(d, "txtFile")->setText(QStringLiteral("lost.dll"));
-            child<QLineEdit>(d, "txtVersion")->setText(QStringLiteral("1"));
-            click(d, "cmdOK");
-            stillOpen = d->isVisible();
-            click(d, "cmdCancel");
-        });
-        w->cmdAddFile->click();
-        QVERIFY(stillOpen);
-        QVERIFY(sawCritical(env.msgs));
-        stopFailing(env, "INSERT", "Files");
+        QVERIFY(RefusedSaveStaysOpen(
+            f.env, "INSERT", "Files", w->cmdAddFile,
+            {{"txtFile", QStringLiteral("lost.dll")}, {"txtVersion", QStringLiteral("1")}}));
+        QVERIFY(RefusedSaveStaysOpen(f.env, "UPDATE", "Files", w->cmdEditFile,
+                                     {{"txtFile", QStringLiteral("renamed.dll")}}));
+        revisitVersions(*w);
+        QCOMPARE(f.env.count("Files"), 1);
+        QCOMPARE(f.env.scalar("SELECT [File] FROM Files"), QVariant(QStringLiteral("kept.dll")));
 
-        failOn(env, "UPDATE", "Files");
-        OnNextModal([](QWidget* d) {
-            child<QLineEdit>(d, "txtFile")->setText(QStringLiteral("renamed.dll"));
-            click(d, "cmdOK");
-            click(d, "cmdCancel");
-        });
-        w->cmdEditFile->click();
-        stopFailing(env, "UPDATE", "Files");
-        w->lstVersionDate->setCurrentRow(1);
-        w->lstVersionDate->setCurrentRow(0);
-        QCOMPARE(env.count("Files"), 1);
-        QCOMPARE(env.scalar("SELECT [File] FROM Files"), QVariant(QStringLiteral("kept.dll")));
-
-        failOn(env, "DELETE", "Files");
-        env.msgs.answer(MsgResult::Yes);
-        w->cmdDeleteFile->click();
-        QCOMPARE(env.count("Files"), 1);
+        QVERIFY(RefusedDelete(f.env, "Files", w->cmdDeleteFile));
+        QCOMPARE(f.env.count("Files"), 1);
         QCOMPARE(w->lstFiles->count(), 1);
     }
 };

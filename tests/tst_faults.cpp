@@ -1,33 +1,18 @@
-// Whatever is typed and whatever goes wrong underneath, nothing is lost: bad texts through the
-// real dialogs and boxes, then faults of the file system, the disk, other processes and the
-// settings file. Runs as an ordinary user, so that file permissions hold.
+// Whatever goes wrong underneath, nothing is lost: faults of the file system, the disk, other
+// processes and the settings file, after the bad texts of faults_badinput.cpp. Runs as an
+// ordinary user, so that file permissions hold.
 #include "app/Main.h"
 #include "core/data/Connection.h"
-#include "core/data/RecordSource.h"
 #include "core/settings/Settings.h"
-#include "core/text/TextFormat.h"
-#include "dialogs/frmPreferences.h"
-#include "mainwindow/frmVantor.h"
-#include "tests/TestSupport.h"
-#include "widgets/BoundTextBox.h"
-#include "widgets/DbCommand.h"
+#include "tests/FaultSupport.h"
 
 #include <QApplication>
-#include <QComboBox>
-#include <QDateEdit>
-#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProcess>
-#include <QPushButton>
-#include <QSqlQuery>
-#include <QSqlRecord>
-#include <QTabWidget>
-#include <QToolButton>
 #include <QtTest>
 
 #include <grp.h>
@@ -36,545 +21,17 @@
 #include <unistd.h>
 
 namespace {
-
-int g_badInputs = 0;
 // The second process, copied where the ordinary user can run it: the build folder may lie in
 // a checkout that only root can enter.
 QString g_helper;
-int g_faults = 0;
-int g_rowsHarmed = 0;
-
-const QString kFieldsMissing = QStringLiteral("You have not filled in all the necessary fields.");
-
-// The texts a user may type or paste into any box.
-struct BadText {
-    const char* name;
-    QString text;
-};
-
-QString oneMegabyte()
-{
-    // Words of several scripts, so that the text is not one repeated character.
-    const QString piece = QStringLiteral("line of text 'q' \"d\" % _ * [x] Ärger 日本\n");
-    QString t;
-    t.reserve(1024 * 1024 + piece.size());
-    while (t.size() < 1024 * 1024)
-        t += piece;
-    return t;
-}
-
-QList<BadText> badTexts()
-{
-    QString controls = QStringLiteral("tab\tbell\abs\bnul");
-    controls += QChar(0);
-    controls += QStringLiteral("esc\x1b[0m del\x7f unit\x1f cr\rlf\nend");
-    return {
-        {"empty", QString()},
-        {"blanks", QStringLiteral("   ")},
-        {"other spaces",
-         QStringLiteral(" \u00A0no-break\u2007figure\u3000wide\u2028line\u200Bzero\uFEFF\t")},
-        {"single quotes", QStringLiteral("O'Brien's 'tool'")},
-        {"double quotes", QStringLiteral("say \"hi\" \"")},
-        {"percent", QStringLiteral("%")},
-        {"underscore", QStringLiteral("_")},
-        {"star", QStringLiteral("*")},
-        {"open bracket", QStringLiteral("[")},
-        {"close bracket", QStringLiteral("]")},
-        {"injection", QStringLiteral("x'; DROP TABLE Software; --")},
-        {"non-Latin", QStringLiteral("Ελληνικά Русский 日本語 한국어 हिन्दी")},
-        {"right-to-left", QStringLiteral("עברית العربية \u202Eabc\u202C")},
-        {"emoji", QStringLiteral("🚀👍🏽👨‍👩‍👧 🇩🇪")},
-        {"combining marks", QStringLiteral("e\u0301 a\u0308\u0323 Z\u0351\u0352\u0353 क्ष")},
-        {"control characters", controls},
-        {"1 MB", oneMegabyte()},
-    };
-}
-
-// Every row of every table, by table and key.
-using Rows = QMap<QString, QVariantList>;
-
-Rows snapshot(Connection& db)
-{
-    Rows rows;
-    for (const char* table : {"Software", "Versions", "Changes", "Files", "Problems"}) {
-        QSqlQuery q = db.run(
-            QStringLiteral("SELECT rowid, * FROM [%1] ORDER BY rowid").arg(QLatin1String(table)));
-        while (q.next()) {
-            QVariantList values;
-            for (int i = 1; i < q.record().count(); ++i)
-                values << q.value(i);
-            rows.insert(QStringLiteral("%1:%2").arg(QLatin1String(table), q.value(0).toString()),
-                        values);
-        }
-    }
-    return rows;
-}
-
-// Rows lost, changed or added other than those the command was asked to touch; they are
-// counted for the summary.
-QStringList unasked(const Rows& before, const Rows& after, const QStringList& asked = {})
-{
-    QStringList out;
-    for (auto it = before.begin(); it != before.end(); ++it) {
-        if (!asked.contains(it.key()) && after.value(it.key()) != it.value())
-            out << it.key();
-    }
-    for (auto it = after.begin(); it != after.end(); ++it) {
-        if (!asked.contains(it.key()) && !before.contains(it.key()))
-            out << it.key();
-    }
-    g_rowsHarmed += int(out.size());
-    return out;
-}
-
-QString newestKey(TestEnv& env, const char* table)
-{
-    return QStringLiteral("%1:%2").arg(
-        QLatin1String(table),
-        env.scalar(QStringLiteral("SELECT max(rowid) FROM [%1]").arg(QLatin1String(table)))
-            .toString());
-}
-
-// Clicks opener and runs steps on the modal dialog that opens; a dialog left open is then
-// cancelled. False when no dialog opened.
-bool withDialog(QAbstractButton* opener, const std::function<void(QDialog*)>& steps)
-{
-    bool opened = false;
-    QTimer watch;
-    watch.setInterval(5);
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dlg || opened)
-            return;
-        opened = true;
-        watch.stop();
-        steps(dlg);
-        if (dlg->isVisible())
-            dlg->findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
-        if (dlg->isVisible())
-            dlg->reject();
-    });
-    watch.start();
-    opener->click();
-    return opened;
-}
-
-template <class Box> Box* child(QWidget* parent, const char* name)
-{
-    Box* box = parent->findChild<Box*>(QLatin1String(name));
-    if (!box)
-        qFatal("no %s", name);
-    return box;
-}
-
-void clickOk(QDialog* dlg)
-{
-    child<QPushButton>(dlg, "cmdOK")->click();
-}
-
-// Types over the whole box, as a paste over a selection does.
-void typeOver(QPlainTextEdit* box, const QString& text)
-{
-    box->selectAll();
-    box->insertPlainText(text);
-}
-
-// Deletes the record just checked with the window's own command, so that big texts do not
-// pile up in the lists; the delete must remove that row alone.
-void deleteChecked(TestEnv& env, QAbstractButton* command, const QString& key,
-                   const QByteArray& what)
-{
-    const Rows before = snapshot(env.db());
-    env.msgs.clear();
-    env.msgs.answer(MsgResult::Yes);
-    command->click();
-    QVERIFY2(env.msgs.count() == 1, what + " " + env.msgs.lastText().toUtf8());
-    env.msgs.clear();
-    const Rows after = snapshot(env.db());
-    QVERIFY2(!after.contains(key), what + " not deleted");
-    QVERIFY2(unasked(before, after, {key}).isEmpty(), what);
-}
-
-// A single-line box lays a megabyte out in about a second; such texts are shown back once,
-// by the title's edit dialog, and checked in the lists and the file elsewhere.
-bool huge(const QString& text)
-{
-    return text.size() > 64 * 1024;
-}
-
-int rowOfKey(const QListWidget* keys, qint64 key)
-{
-    for (int i = 0; i < keys->count(); ++i) {
-        if (keys->item(i)->text() == QString::number(key))
-            return i;
-    }
-    return -1;
-}
-
-// A multi-line box takes a carriage return, alone or before a line feed, as one line break.
-QString asShown(const QString& text)
-{
-    QString out = text;
-    out.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    out.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return out;
-}
-
-QByteArray bytesOf(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    f.write(bytes);
-}
-
-bool isDatabaseMessage(const MsgBoxCall& call, const QString& reason)
-{
-    return call.icon == MsgIcon::Critical && call.text.contains(reason, Qt::CaseInsensitive);
-}
-
 } // namespace
 
 class TestFaults : public QObject {
     Q_OBJECT
-
-    // A title with a version, a change, a file and a problem, and a second title; the window
-    // is open with the first title selected.
-    struct Fixture {
-        TestEnv env;
-        qint64 title = 0, other = 0, release = 0;
-        std::unique_ptr<frmVantor> w;
-        Fixture()
-        {
-            title = env.addTitle(QStringLiteral("Editor"), QStringLiteral("old comments"));
-            other = env.addTitle(QStringLiteral("Other"), QStringLiteral("other comments"));
-            release = env.addVersion(title, QStringLiteral("1.0"), QDate(2001, 3, 3));
-            env.addChange(release, QStringLiteral("first change"));
-            env.addFile(release, QStringLiteral("core.dll"), QStringLiteral("1.0.0"),
-                        QDate(2001, 3, 1));
-            env.addProblem(title, QStringLiteral("crash on start"), QStringLiteral("reinstall"));
-            env.addVersion(other, QStringLiteral("9.9"), QDate(2009, 9, 9));
-            w = env.openWindow();
-            SelectTitle(*w, QStringLiteral("Editor"));
-        }
-    };
-
 private slots:
-    // ---- Bad input -------------------------------------------------------------------------
-
-    void titlesAndComments()
-    {
-        Fixture f;
-        frmVantor& w = *f.w;
-        for (const BadText& bad : badTexts()) {
-            const QString text = bad.text;
-            const QByteArray what = QByteArray("title ") + bad.name;
-            ++g_badInputs;
-            const Rows before = snapshot(f.env.db());
-            f.env.msgs.clear();
-            bool stayed = false;
-            QVERIFY(withDialog(w.cmdAddSoftware, [&](QDialog* dlg) {
-                child<QLineEdit>(dlg, "txtSoftware")->setText(text);
-                clickOk(dlg);
-                stayed = dlg->isVisible();
-                QCOMPARE(child<QLineEdit>(dlg, "txtSoftware")->text(), text);
-            }));
-            if (text.isEmpty()) {
-                QVERIFY2(stayed && f.env.msgs.saw(kFieldsMissing), what);
-                QVERIFY2(unasked(before, snapshot(f.env.db())).isEmpty(), what);
-                continue;
-            }
-            QVERIFY2(!stayed, what + " " + f.env.msgs.lastText().toUtf8());
-            const QString key = newestKey(f.env, "Software");
-            QVERIFY2(unasked(before, snapshot(f.env.db()), {key}).isEmpty(), what);
-            const qint64 id = key.section(':', 1).toLongLong();
-            QCOMPARE(f.env.scalar("SELECT SoftwareTitle FROM Software WHERE SoftwareID = ?", {id})
-                         .toString(),
-                     text);
-            QCOMPARE(w.cboSoftware->currentText(), text);
-            QCOMPARE(f.env.msgs.count(), 0);
-
-            // Shown back by the edit dialog, which finds the title by its text.
-            QVERIFY(withDialog(w.cmdEditSoftware, [&](QDialog* dlg) {
-                QCOMPARE(child<QLineEdit>(dlg, "txtSoftware")->text(), text);
-            }));
-            QCOMPARE(f.env.msgs.count(), 0);
-
-            // The same text as the title's comments, saved when another title is picked.
-            ++g_badInputs;
-            const Rows beforeComments = snapshot(f.env.db());
-            typeOver(w.txtComments, text);
-            SelectTitle(w, QStringLiteral("Other"));
-            QCOMPARE(f.env.msgs.count(), 0);
-            QVERIFY2(unasked(beforeComments, snapshot(f.env.db()), {key}).isEmpty(), what);
-            QCOMPARE(
-                f.env.scalar("SELECT Comments FROM Software WHERE SoftwareID = ?", {id}).toString(),
-                asShown(text));
-            SelectTitle(w, text);
-            QCOMPARE(w.txtComments->boundText(), asShown(text));
-            QCOMPARE(w.cboSoftware->currentText(), text);
-        }
-        QCOMPARE(f.env.scalar("SELECT Comments FROM Software WHERE SoftwareID = ?", {f.title}),
-                 "old comments");
-    }
-
-    void versionsChangesAndFiles()
-    {
-        Fixture f;
-        frmVantor& w = *f.w;
-        const QDate date(2004, 5, 6);
-        for (const BadText& bad : badTexts()) {
-            const QString text = bad.text;
-
-            // Release number.
-            QByteArray what = QByteArray("release number ") + bad.name;
-            ++g_badInputs;
-            Rows before = snapshot(f.env.db());
-            f.env.msgs.clear();
-            bool stayed = false;
-            QVERIFY(withDialog(w.cmdAddVersion, [&](QDialog* dlg) {
-                child<QLineEdit>(dlg, "txtVersion")->setText(text);
-                child<QDateEdit>(dlg, "dtpReleaseDate")->setDate(date);
-                clickOk(dlg);
-                stayed = dlg->isVisible();
-            }));
-            if (text.isEmpty()) {
-                QVERIFY2(stayed && f.env.msgs.saw(kFieldsMissing), what);
-                QVERIFY2(unasked(before, snapshot(f.env.db())).isEmpty(), what);
-            } else {
-                QVERIFY2(!stayed, what + " " + f.env.msgs.lastText().toUtf8());
-                const QString key = newestKey(f.env, "Versions");
-                QVERIFY2(unasked(before, snapshot(f.env.db()), {key}).isEmpty(), what);
-                const qint64 id = key.section(':', 1).toLongLong();
-                QCOMPARE(
-                    f.env.scalar("SELECT ReleaseNumber FROM Versions WHERE ReleaseID = ?", {id})
-                        .toString(),
-                    text);
-                const int row = rowOfKey(w.lstVersionID, id);
-                QVERIFY2(row >= 0, what);
-                QCOMPARE(w.lstVersionDate->item(row)->text(), VersionLine(text, date));
-                w.lstVersionDate->setCurrentRow(row);
-                if (!huge(text)) {
-                    QVERIFY(withDialog(w.cmdEditVersion, [&](QDialog* dlg) {
-                        QCOMPARE(child<QLineEdit>(dlg, "txtVersion")->text(), text);
-                    }));
-                }
-                w.lstVersionDate->setCurrentRow(rowOfKey(w.lstVersionID, id));
-                deleteChecked(f.env, w.cmdDeleteVersion, key, what);
-                w.lstVersionDate->setCurrentRow(rowOfKey(w.lstVersionID, f.release));
-            }
-
-            // Change.
-            what = QByteArray("change ") + bad.name;
-            ++g_badInputs;
-            before = snapshot(f.env.db());
-            f.env.msgs.clear();
-            QVERIFY(withDialog(w.cmdAddChange, [&](QDialog* dlg) {
-                child<QLineEdit>(dlg, "txtChange")->setText(text);
-                clickOk(dlg);
-                stayed = dlg->isVisible();
-            }));
-            if (text.isEmpty()) {
-                QVERIFY2(stayed && f.env.msgs.saw(kFieldsMissing), what);
-                QVERIFY2(unasked(before, snapshot(f.env.db())).isEmpty(), what);
-            } else {
-                QVERIFY2(!stayed, what + " " + f.env.msgs.lastText().toUtf8());
-                const QString key = newestKey(f.env, "Changes");
-                QVERIFY2(unasked(before, snapshot(f.env.db()), {key}).isEmpty(), what);
-                const qint64 id = key.section(':', 1).toLongLong();
-                QCOMPARE(f.env.scalar("SELECT [Change] FROM Changes WHERE ChangeID = ?", {id})
-                             .toString(),
-                         text);
-                const int row = rowOfKey(w.lstChangeID, id);
-                QVERIFY2(row >= 0, what);
-                QCOMPARE(w.lstChanges->item(row)->text(), text);
-                w.lstChanges->setCurrentRow(row);
-                if (!huge(text)) {
-                    QVERIFY(withDialog(w.cmdEditChange, [&](QDialog* dlg) {
-                        QCOMPARE(child<QLineEdit>(dlg, "txtChange")->text(), text);
-                    }));
-                }
-                w.lstChanges->setCurrentRow(rowOfKey(w.lstChangeID, id));
-                deleteChecked(f.env, w.cmdDeleteChange, key, what);
-            }
-
-            // File name, then file version.
-            for (int field = 0; field < 2; ++field) {
-                what = QByteArray(field == 0 ? "file name " : "file version ") + bad.name;
-                const QString name = field == 0 ? text : QStringLiteral("setup.exe");
-                const QString version = field == 1 ? text : QStringLiteral("2.0");
-                ++g_badInputs;
-                before = snapshot(f.env.db());
-                f.env.msgs.clear();
-                QVERIFY(withDialog(w.cmdAddFile, [&](QDialog* dlg) {
-                    child<QLineEdit>(dlg, "txtFile")->setText(name);
-                    child<QLineEdit>(dlg, "txtVersion")->setText(version);
-                    child<QDateEdit>(dlg, "dtpDate")->setDate(date);
-                    clickOk(dlg);
-                    stayed = dlg->isVisible();
-                }));
-                if (text.isEmpty()) {
-                    QVERIFY2(stayed && f.env.msgs.saw(kFieldsMissing), what);
-                    QVERIFY2(unasked(before, snapshot(f.env.db())).isEmpty(), what);
-                    continue;
-                }
-                QVERIFY2(!stayed, what + " " + f.env.msgs.lastText().toUtf8());
-                const QString key = newestKey(f.env, "Files");
-                QVERIFY2(unasked(before, snapshot(f.env.db()), {key}).isEmpty(), what);
-                const qint64 id = key.section(':', 1).toLongLong();
-                QSqlQuery q =
-                    f.env.db().run("SELECT [File], [Version] FROM Files WHERE FileID = ?", {id});
-                QVERIFY(q.next());
-                QCOMPARE(q.value(0).toString(), name);
-                QCOMPARE(q.value(1).toString(), version);
-                const int row = rowOfKey(w.lstFileID, id);
-                QVERIFY2(row >= 0, what);
-                QCOMPARE(w.lstFiles->item(row)->text(), FileLine(name, version, date));
-                w.lstFiles->setCurrentRow(row);
-                if (!huge(text)) {
-                    QVERIFY(withDialog(w.cmdEditFile, [&](QDialog* dlg) {
-                        QCOMPARE(child<QLineEdit>(dlg, "txtFile")->text(), name);
-                        QCOMPARE(child<QLineEdit>(dlg, "txtVersion")->text(), version);
-                    }));
-                }
-                w.lstFiles->setCurrentRow(rowOfKey(w.lstFileID, id));
-                deleteChecked(f.env, w.cmdDeleteFile, key, what);
-            }
-            if (!text.isEmpty())
-                QVERIFY2(f.env.msgs.count() == 0, what + " " + f.env.msgs.lastText().toUtf8());
-        }
-    }
-
-    void problemsSolutionsAndSearches()
-    {
-        Fixture f;
-        frmVantor& w = *f.w;
-        w.tabGeneral->setCurrentIndex(1);
-        QList<BadText> texts = badTexts();
-        QString tenMegabytes;
-        for (int i = 0; tenMegabytes.size() < 10 * 1024 * 1024; ++i)
-            tenMegabytes += QStringLiteral("%1: the log line of a crash, pasted whole\n").arg(i);
-        texts.append({"10 MB", tenMegabytes});
-        for (const BadText& bad : texts) {
-            const QString typed = bad.text;
-            const QString text = asShown(typed);
-            const QString solution = QStringLiteral("solution of ") + text.left(1000);
-            const QByteArray what = QByteArray("problem ") + bad.name;
-
-            // Added through the dialog: both texts stored and shown as typed.
-            g_badInputs += 2;
-            const Rows before = snapshot(f.env.db());
-            f.env.msgs.clear();
-            bool stayed = false;
-            QVERIFY(withDialog(w.cmdAddProblem, [&](QDialog* dlg) {
-                child<QPlainTextEdit>(dlg, "txtProblem")->setPlainText(typed);
-                child<QPlainTextEdit>(dlg, "txtSolution")->setPlainText(solution);
-                clickOk(dlg);
-                stayed = dlg->isVisible();
-            }));
-            QVERIFY2(!stayed, what + " " + f.env.msgs.lastText().toUtf8());
-            const QString key = newestKey(f.env, "Problems");
-            Rows after = snapshot(f.env.db());
-            QVERIFY2(unasked(before, after, {key}).isEmpty(), what);
-            const qint64 id = key.section(':', 1).toLongLong();
-            QSqlQuery q =
-                f.env.db().run("SELECT Problem, Solution FROM Problems WHERE ProblemID = ?", {id});
-            QVERIFY(q.next());
-            QVERIFY2(q.value(0).toString() == text, what);
-            QCOMPARE(q.value(1).toString(), solution);
-            QVERIFY2(w.txtProblem->boundText() == text, what);
-            QCOMPARE(w.txtSolution->boundText(), solution);
-
-            // Typed into the window's solution box, saved by the next move. Ten megabytes are
-            // for the problem; the solution box gets the other texts.
-            const bool tenMegabytes = text.size() > 2 * 1024 * 1024;
-            if (!tenMegabytes) {
-                ++g_badInputs;
-                const Rows beforeTyping = after;
-                typeOver(w.txtSolution, typed);
-                w.cmdFirst->click();
-                after = snapshot(f.env.db());
-                QVERIFY2(unasked(beforeTyping, after, {key}).isEmpty(), what);
-                QVERIFY2(f.env.scalar("SELECT Solution FROM Problems WHERE ProblemID = ?", {id})
-                                 .toString() == text,
-                         what);
-                w.cmdLast->click();
-                QVERIFY2(w.txtSolution->boundText() == text, what);
-            }
-
-            // As a search pattern in either box: the problem itself is among the matches,
-            // and a search changes nothing.
-            // A search through ten megabytes is left out for time.
-            for (const char* box : {"txtProblem", "txtSolution"}) {
-                if (tenMegabytes)
-                    break;
-                ++g_badInputs;
-                f.env.msgs.clear();
-                QVERIFY(withDialog(w.cmdFind, [&](QDialog* dlg) {
-                    child<QPlainTextEdit>(dlg, box)->setPlainText(typed);
-                    clickOk(dlg);
-                    stayed = dlg->isVisible();
-                }));
-                QVERIFY2(!stayed, what);
-                QVERIFY2(f.env.msgs.count() == 0,
-                         qPrintable(QString::fromUtf8(what) + " / " + f.env.msgs.lastText()));
-                QVERIFY2(unasked(after, snapshot(f.env.db())).isEmpty(), what);
-                bool found = false;
-                w.cmdFirst->click();
-                for (int i = 0; i < w.dataProblems->RecordCount(); ++i) {
-                    found = found || w.dataProblems->currentKey() == id;
-                    w.cmdNext->click();
-                }
-                QVERIFY2(found, QByteArray(box) + " search " + bad.name);
-            }
-            w.cmdClear->click();
-            w.cmdLast->click();
-            QCOMPARE(w.dataProblems->currentKey(), id);
-            deleteChecked(f.env, w.cmdDeleteProblem, key, what);
-        }
-    }
-
-    void optionsPath()
-    {
-        TestEnv env;
-        auto w = env.openWindow();
-        for (const BadText& bad : badTexts()) {
-            const QByteArray what = QByteArray("path ") + bad.name;
-            ++g_badInputs;
-            env.msgs.clear();
-            const QByteArray iniBefore = bytesOf(IniFilePath);
-            bool stayed = false;
-            QVERIFY(withDialog(w->cmdPreferences, [&](QDialog* dlg) {
-                child<QLineEdit>(dlg, "txtDatabase")->setText(bad.text);
-                clickOk(dlg);
-                stayed = dlg->isVisible();
-                QCOMPARE(child<QLineEdit>(dlg, "txtDatabase")->text(), bad.text);
-            }));
-            // A line of the settings file cannot hold a line break: the path is refused.
-            if (bad.text.isEmpty() || bad.text.contains(QLatin1Char('\n'))) {
-                QVERIFY2(stayed && env.msgs.count() == 1, what);
-                QCOMPARE(env.msgs.calls[0].icon, MsgIcon::Exclamation);
-                QCOMPARE(bytesOf(IniFilePath), iniBefore);
-                continue;
-            }
-            QVERIFY2(!stayed, what + " " + env.msgs.lastText().toUtf8());
-            QVERIFY2(ReadIniSetting("Preferences", "Database", "<none>") == bad.text, what);
-            QVERIFY(withDialog(w->cmdPreferences, [&](QDialog* dlg) {
-                QVERIFY2(child<QLineEdit>(dlg, "txtDatabase")->text() == bad.text, what);
-            }));
-        }
-    }
-
-    // ---- Faults underneath -----------------------------------------------------------------
-
     void databaseMadeReadOnly()
     {
-        Fixture f;
+        FaultFixture f;
         const QString path = f.env.dbPath();
         ++g_faults;
         QVERIFY(
@@ -594,7 +51,7 @@ private slots:
 
     void diskFull()
     {
-        Fixture f;
+        FaultFixture f;
         ++g_faults;
         const int pages = f.env.scalar("PRAGMA page_count").toInt();
         f.env.db().run(QStringLiteral("PRAGMA max_page_count = %1").arg(pages));
@@ -605,8 +62,8 @@ private slots:
 
     void anotherProcessHoldsTheWriteLock()
     {
-        Fixture f;
-        frmVantor& w = *f.w;
+        FaultFixture f;
+        MainWindow& w = *f.w;
         ++g_faults;
         QProcess holder;
         holder.start(g_helper, {"lock", f.env.dbPath()});
@@ -619,9 +76,9 @@ private slots:
         bool stayed = false;
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(withDialog(w.cmdAddSoftware, [&](QDialog* dlg) {
+        QVERIFY(WorkDialog(w.cmdAddSoftware, [&](QDialog* dlg) {
             child<QLineEdit>(dlg, "txtSoftware")->setText(typed);
-            clickOk(dlg);
+            Click(dlg, "cmdOK");
             stayed = dlg->isVisible();
             QCOMPARE(child<QLineEdit>(dlg, "txtSoftware")->text(), typed);
             dlg->reject(); // the close box: Cancel would refresh, and wait once more
@@ -699,24 +156,19 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("empty file") << "empty"
-                                    << "empty";
-        QTest::newRow("text file") << "text"
-                                   << "not an SQLite file";
-        QTest::newRow("truncated") << "truncated"
-                                   << "damaged";
-        QTest::newRow("header only") << "header"
-                                     << "damaged";
-        QTest::newRow("other program") << "other"
-                                       << "another program";
-        QTest::newRow("access file") << "access"
-                                     << "not an SQLite file";
-        QTest::newRow("folder") << "folder"
-                                << "folder";
-        QTest::newRow("unreadable") << "unreadable"
-                                    << "cannot be read";
-        QTest::newRow("missing folder") << "missing"
-                                        << "does not exist";
+        const char* const rows[][3] = {
+            {"empty file", "empty", "empty"},
+            {"text file", "text", "not an SQLite file"},
+            {"truncated", "truncated", "damaged"},
+            {"header only", "header", "damaged"},
+            {"other program", "other", "another program"},
+            {"access file", "access", "not an SQLite file"},
+            {"folder", "folder", "folder"},
+            {"unreadable", "unreadable", "cannot be read"},
+            {"missing folder", "missing", "does not exist"},
+        };
+        for (const auto& r : rows)
+            QTest::newRow(r[0]) << r[1] << r[2];
     }
     void startUpRefusesFilesItCannotUse()
     {
@@ -820,23 +272,25 @@ private slots:
         if (kind == "unreadable")
             QVERIFY(QFile::setPermissions(IniFilePath, QFile::WriteOwner));
 
-        auto w = Main();
-        QVERIFY2(w, qPrintable(env.msgs.lastText()));
+        auto started = Main();
+        QVERIFY2(started, qPrintable(env.msgs.lastText()));
+        const MainWindow w(std::move(started));
         QCOMPARE(env.msgs.count(), 0);
-        QCOMPARE(w->connection()->path(), ownPath ? QString::fromUtf8(own) : DefaultDatabasePath());
+        QCOMPARE(w.dataSoftware->connection()->path(),
+                 ownPath ? QString::fromUtf8(own) : DefaultDatabasePath());
         if (kind == "folder")
             QVERIFY(QFileInfo(IniFilePath).isDir());
         else if (kind != "unreadable")
             QVERIFY(bytesOf(IniFilePath) == bytes);
-        QVERIFY(w->isVisible());
+        QVERIFY(w.form->isVisible());
     }
 
 private:
     // Every kind of save while the fault lasts: each gives a clear message, what was typed
     // stays where it was typed, and no row changes.
-    void savesFailAndKeepTyping(Fixture& f, const QString& reason)
+    void savesFailAndKeepTyping(FaultFixture& f, const QString& reason)
     {
-        frmVantor& w = *f.w;
+        MainWindow& w = *f.w;
         const Rows before = snapshot(f.env.db());
         // Big enough to need new pages of the file.
         const QString typed =
@@ -854,14 +308,14 @@ private:
 
         auto dialogKeeps = [&](QAbstractButton* opener, const QList<const char*>& boxes,
                                const char* what) {
-            QVERIFY(withDialog(opener, [&](QDialog* dlg) {
+            QVERIFY(WorkDialog(opener, [&](QDialog* dlg) {
                 for (const char* name : boxes) {
                     if (auto* line = dlg->findChild<QLineEdit*>(QLatin1String(name)))
                         line->setText(typed);
                     else
                         child<QPlainTextEdit>(dlg, name)->setPlainText(typed);
                 }
-                clickOk(dlg);
+                Click(dlg, "cmdOK");
                 QVERIFY2(dlg->isVisible(), what);
                 for (const char* name : boxes) {
                     if (auto* line = dlg->findChild<QLineEdit*>(QLatin1String(name)))
@@ -892,14 +346,14 @@ private:
         QVERIFY(w.txtComments->toPlainText() == typed);
         QCOMPARE(w.cboSoftware->currentText(), QStringLiteral("Editor"));
 
-        QVERIFY(f.w->isVisible());
+        QVERIFY(f.w->form->isVisible());
         QVERIFY(unasked(before, snapshot(f.env.db())).isEmpty());
     }
 
     // Once the fault is gone the typing left in the boxes is saved, and so is a new record.
-    void savesWorkAgain(Fixture& f)
+    void savesWorkAgain(FaultFixture& f)
     {
-        frmVantor& w = *f.w;
+        MainWindow& w = *f.w;
         const Rows before = snapshot(f.env.db());
         f.env.msgs.clear();
         const QString typedSolution = w.txtSolution->toPlainText();
@@ -915,9 +369,9 @@ private:
                  typedComments);
         const QString title = QStringLiteral("after the fault %1").arg(g_faults);
         bool stayed = true;
-        QVERIFY(withDialog(w.cmdAddSoftware, [&](QDialog* dlg) {
+        QVERIFY(WorkDialog(w.cmdAddSoftware, [&](QDialog* dlg) {
             child<QLineEdit>(dlg, "txtSoftware")->setText(title);
-            clickOk(dlg);
+            Click(dlg, "cmdOK");
             stayed = dlg->isVisible();
         }));
         QVERIFY(!stayed);
@@ -972,7 +426,8 @@ int main(int argc, char** argv)
     {
         QApplication app(argc, argv);
         TestFaults test;
-        rc = QTest::qExec(&test, argc, argv);
+        rc = RunBadInputTests(argc, argv);
+        rc |= QTest::qExec(&test, argc, argv);
     }
     std::printf("fault suite: %d bad inputs, %d faults injected, %d rows lost or changed unasked\n",
                 g_badInputs, g_faults, g_rowsHarmed);

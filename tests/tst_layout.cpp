@@ -4,7 +4,6 @@
 #include "dialogs/frmAddSoftware.h"
 #include "dialogs/frmAddVersion.h"
 #include "dialogs/frmPreferences.h"
-#include "mainwindow/frmVantor.h"
 #include "tests/TestSupport.h"
 
 #include <QDateTimeEdit>
@@ -84,11 +83,29 @@ QStringList cutShort(const QWidget* window)
     return cut;
 }
 
-template <class Dialog> std::unique_ptr<QWidget> dialog(frmVantor* main)
+// Every dialog of the program, in the mode that shows most of it.
+std::vector<std::unique_ptr<QWidget>> allDialogs(const MainWindow& w)
 {
-    auto d = std::make_unique<Dialog>(main);
-    d->show();
-    return d;
+    QWidget* parent = w.form.get();
+    auto target = [&](const char* set) {
+        RecordSource* source = child<RecordSource>(parent, set);
+        return EditTarget{source, source->connection(), EditMode::Add};
+    };
+    std::vector<std::unique_ptr<QWidget>> dialogs;
+    dialogs.push_back(std::make_unique<frmAddSoftware>(parent, target("dataSoftware"), QString(),
+                                                       frmAddSoftware::ShowTitle()));
+    dialogs.push_back(std::make_unique<frmAddVersion>(parent, target("dataVersions"),
+                                                      w.dataSoftware, QString(), ShowSave()));
+    dialogs.push_back(std::make_unique<frmAddChanges>(
+        parent, DetailTarget{target("dataChanges"), QString(), QString(), ShowSave()}));
+    dialogs.push_back(std::make_unique<frmAddFile>(
+        parent, DetailTarget{target("dataFiles"), QString(), QString(), ShowSave()}));
+    dialogs.push_back(
+        std::make_unique<frmAddProblem>(parent, target("dataProblems"), w.dataSoftware));
+    dialogs.push_back(std::make_unique<frmPreferences>(parent, QString()));
+    for (const auto& d : dialogs)
+        d->show();
+    return dialogs;
 }
 } // namespace
 
@@ -99,10 +116,9 @@ private slots:
     {
         TestEnv env;
         auto main = env.openWindow();
-        QStringList cut = cutShort(main.get());
-        for (auto make : {dialog<frmAddSoftware>, dialog<frmAddVersion>, dialog<frmAddChanges>,
-                          dialog<frmAddFile>, dialog<frmAddProblem>, dialog<frmPreferences>})
-            cut << cutShort(make(main.get()).get());
+        QStringList cut = cutShort(main->form.get());
+        for (const auto& dialog : allDialogs(*main))
+            cut << cutShort(dialog.get());
         QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1Char('\n'))));
     }
 };

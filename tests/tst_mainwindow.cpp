@@ -16,7 +16,7 @@
 #include <QtTest>
 
 namespace {
-QList<QToolButton*> nineDetailCommands(frmVantor& w)
+QList<QToolButton*> nineDetailCommands(const MainWindow& w)
 {
     return {w.cmdAddVersion, w.cmdEditVersion, w.cmdDeleteVersion, w.cmdAddFile,     w.cmdEditFile,
             w.cmdDeleteFile, w.cmdAddChange,   w.cmdEditChange,    w.cmdDeleteChange};
@@ -44,13 +44,14 @@ private slots:
             settingsFolder = env.folder() + "/config/vantor";
             dataFolder = env.folder() + "/data/vantor";
         }
-        auto w = Main();
+        auto started = Main();
         qunsetenv("XDG_CONFIG_HOME");
         qunsetenv("XDG_DATA_HOME");
-        QVERIFY(w);
-        QVERIFY(w->isVisible());
+        QVERIFY(started);
+        const MainWindow w(std::move(started));
+        QVERIFY(w.form->isVisible());
         QVERIFY(!QGuiApplication::overrideCursor());
-        QCOMPARE(w->windowIcon().availableSizes(), QList<QSize>{QSize(32, 32)});
+        QCOMPARE(w.form->windowIcon().availableSizes(), QList<QSize>{QSize(32, 32)});
         QCOMPARE(IniFilePath, settingsFolder + "/VANTOR.INI");
         QFile ini(IniFilePath);
         QVERIFY(ini.open(QIODevice::ReadOnly));
@@ -59,11 +60,11 @@ private slots:
         QVERIFY(QFile::exists(dataFolder + "/vantor.mdb"));
         QCOMPARE(QFile::exists(env.folder() + "/VANTOR.INI"), !installed);
         QCOMPARE(env.scalar("PRAGMA user_version"), 1);
-        QCOMPARE(w->cboSoftware->count(), 0);
-        for (QToolButton* b : nineDetailCommands(*w))
+        QCOMPARE(w.cboSoftware->count(), 0);
+        for (QToolButton* b : nineDetailCommands(w))
             QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
-        QVERIFY(w->cmdAddSoftware->isEnabled());
-        QVERIFY(w->cmdFind->isEnabled());
+        QVERIFY(w.cmdAddSoftware->isEnabled());
+        QVERIFY(w.cmdFind->isEnabled());
     }
 
     void settingsWithoutTheKeyAreLeftAlone()
@@ -106,10 +107,7 @@ private slots:
         for (const char* t : {"beta", "Alpha", "gamma", "Beta 2"})
             env.addTitle(t, "some comments");
         auto w = env.openWindow();
-        QStringList shown;
-        for (int i = 0; i < w->cboSoftware->count(); ++i)
-            shown << w->cboSoftware->itemText(i);
-        QCOMPARE(shown, QStringList({"Alpha", "beta", "Beta 2", "gamma"}));
+        QCOMPARE(Titles(w->cboSoftware), QStringList({"Alpha", "beta", "Beta 2", "gamma"}));
         QCOMPARE(w->cboSoftware->currentIndex(), -1);
         QCOMPARE(w->cboSoftware->currentText(), "");
         QVERIFY(!w->cboSoftware->isEditable());
@@ -119,32 +117,31 @@ private slots:
         QCOMPARE(w->tabGeneral->currentIndex(), 0);
         QCOMPARE(w->tabGeneral->tabText(1), " Problems and Solutions ");
         QVERIFY(w->lstVersionID->isHidden());
-        QCOMPARE(w->windowTitle(), "Vantor");
+        QCOMPARE(w->form->windowTitle(), "Vantor");
         QCOMPARE(w->txtProblem->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-        QCOMPARE(w->findChild<QWidget*>("lstFileID"), w->lstFileID);
     }
 
     void windowKeepsItsFirstSize()
     {
         TestEnv env;
         auto w = env.openWindow();
-        const QSize first = w->size();
+        const QSize first = w->form->size();
         QCOMPARE(first, QSize(650, 492));
         // Fixed in the hints, so that no window manager offers to maximise it.
-        QCOMPARE(w->minimumSize(), first);
-        QCOMPARE(w->maximumSize(), first);
-        QVERIFY(!(w->windowFlags() & Qt::WindowMaximizeButtonHint));
-        QVERIFY(w->windowFlags() & Qt::WindowMinimizeButtonHint);
-        w->resize(900, 700);
+        QCOMPARE(w->form->minimumSize(), first);
+        QCOMPARE(w->form->maximumSize(), first);
+        QVERIFY(!(w->form->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(w->form->windowFlags() & Qt::WindowMinimizeButtonHint);
+        w->form->resize(900, 700);
         QCoreApplication::processEvents();
-        QCOMPARE(w->size(), first);
-        w->resize(300, 200);
+        QCOMPARE(w->form->size(), first);
+        w->form->resize(300, 200);
         QCoreApplication::processEvents();
-        QCOMPARE(w->size(), first);
-        w->showMinimized();
-        w->showNormal();
+        QCOMPARE(w->form->size(), first);
+        w->form->showMinimized();
+        w->form->showNormal();
         QCoreApplication::processEvents();
-        QCOMPARE(w->size(), first);
+        QCOMPARE(w->form->size(), first);
     }
 
     void problemsTabDisablesBrowsingWithoutATitle()
@@ -175,13 +172,10 @@ private slots:
         TestEnv env;
         const qint64 id = env.addTitle("T");
         env.addProblem(id, "p", "s");
-        auto w = env.openWindow();
-        SelectTitle(*w, "T");
-        w->txtComments->selectAll();
-        w->txtComments->insertPlainText("note");
-        w->txtSolution->selectAll();
-        w->txtSolution->insertPlainText("reinstall");
-        QVERIFY(w->close());
+        auto w = env.openWindow("T");
+        typeOver(w->txtComments, "note");
+        typeOver(w->txtSolution, "reinstall");
+        QVERIFY(w->form->close());
         QCOMPARE(env.scalar("SELECT Comments FROM Software"), "note");
         QCOMPARE(env.scalar("SELECT Solution FROM Problems"), "reinstall");
     }
@@ -190,15 +184,14 @@ private slots:
     {
         TestEnv env;
         env.addTitle("T");
-        auto w = env.openWindow();
-        SelectTitle(*w, "T");
+        auto w = env.openWindow("T");
         w->txtComments->insertPlainText("keep me");
         env.db().run("PRAGMA query_only = 1");
-        QVERIFY(!w->close()); // the question is answered No
-        QVERIFY(w->isVisible());
+        QVERIFY(!w->form->close()); // the question is answered No
+        QVERIFY(w->form->isVisible());
         QCOMPARE(w->txtComments->toPlainText(), "keep me");
         env.db().run("PRAGMA query_only = 0");
-        QVERIFY(w->close());
+        QVERIFY(w->form->close());
         QCOMPARE(env.scalar("SELECT Comments FROM Software"), "keep me");
     }
 
@@ -209,7 +202,7 @@ private slots:
         for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space})
             QTest::keyClick(w->cmdEditSoftware, key);
         QCOMPARE(env.msgs.count(), 3);
-        QVERIFY(env.msgs.saw("You have not selected a record to edit."));
+        QVERIFY(env.msgs.saw(Msg::kNoRecordToEdit));
     }
 
     void centerFormUsesTheWholeScreen()

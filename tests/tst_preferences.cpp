@@ -1,8 +1,6 @@
 #include "app/Main.h"
 #include "core/data/Connection.h"
 #include "core/settings/Settings.h"
-#include "dialogs/frmPreferences.h"
-#include "mainwindow/frmVantor.h"
 #include "tests/TestSupport.h"
 
 #include <QApplication>
@@ -40,36 +38,35 @@ QString storedPath()
                           QStringLiteral("<missing>"));
 }
 
+// The Options dialog's controls.
+struct OptionsDialog {
+    explicit OptionsDialog(QDialog* d)
+        : dialog(d), txtDatabase(child<QLineEdit>(d, "txtDatabase")),
+          cmdBrowse(child<QPushButton>(d, "cmdBrowse")), cmdOK(child<QPushButton>(d, "cmdOK")),
+          cmdCancel(child<QPushButton>(d, "cmdCancel"))
+    {
+    }
+    QDialog* dialog;
+    QLineEdit* txtDatabase;
+    QPushButton *cmdBrowse, *cmdOK, *cmdCancel;
+};
+
 // Clicks Options and runs action on the dialog; a dialog left open is cancelled afterwards.
-void WithOptions(frmVantor& w, const std::function<void(frmPreferences*)>& action)
+void WithOptions(MainWindow& w, const std::function<void(const OptionsDialog&)>& action)
 {
-    bool ran = false;
-    OnNextModal([&](QWidget* modal) {
-        ran = true;
-        auto* dlg = qobject_cast<frmPreferences*>(modal);
-        QVERIFY2(dlg, "the Options dialog did not open");
-        action(dlg);
-        if (dlg->isVisible())
-            dlg->cmdCancel->click();
-    });
-    w.cmdPreferences->click();
-    QVERIFY(ran);
+    QVERIFY2(WorkDialog(w.cmdPreferences, [&](QDialog* d) { action(OptionsDialog(d)); }).opened,
+             "the Options dialog did not open");
 }
 
 // Runs action on the file dialog that the browse button opens.
-void WithFileDialog(frmPreferences* dlg, const std::function<void(QFileDialog*)>& action)
+void WithFileDialog(const OptionsDialog& dlg, const std::function<void(QFileDialog*)>& action)
 {
-    bool ran = false;
-    OnNextModal([&](QWidget* modal) {
-        ran = true;
+    const DialogSeen seen = WorkDialog(dlg.cmdBrowse, [&](QDialog* modal) {
         auto* fd = qobject_cast<QFileDialog*>(modal);
         QVERIFY2(fd, "the file dialog did not open");
         action(fd);
-        if (fd->isVisible())
-            fd->reject();
     });
-    dlg->cmdBrowse->click();
-    QVERIFY(ran);
+    QVERIFY(seen.opened);
 }
 
 void PickFile(QFileDialog* fd, const QString& name)
@@ -117,25 +114,25 @@ private slots:
         TestEnv env;
         auto w = env.openWindow();
         writeIni("[Preferences]\nOther=1\n");
-        WithOptions(*w, [&](frmPreferences* dlg) {
-            QCOMPARE(dlg->windowTitle(), QStringLiteral("Options"));
-            QCOMPARE(dlg->txtDatabase->text(), env.folder() + "/vantor.mdb");
-            QCOMPARE(dlg->focusWidget(), dlg->cmdCancel);
-            QCOMPARE(TabChain(dlg->cmdCancel), (QList<QWidget*>{dlg->cmdCancel, dlg->cmdOK,
-                                                                dlg->txtDatabase, dlg->cmdBrowse}));
-            QVERIFY(!dlg->cmdOK->isDefault() && !dlg->cmdCancel->isDefault());
+        WithOptions(*w, [&](const OptionsDialog& dlg) {
+            QCOMPARE(dlg.dialog->windowTitle(), QStringLiteral("Options"));
+            QCOMPARE(dlg.txtDatabase->text(), env.folder() + "/vantor.mdb");
+            QCOMPARE(dlg.dialog->focusWidget(), dlg.cmdCancel);
+            QCOMPARE(TabChain(dlg.cmdCancel),
+                     (QList<QWidget*>{dlg.cmdCancel, dlg.cmdOK, dlg.txtDatabase, dlg.cmdBrowse}));
+            QVERIFY(!dlg.cmdOK->isDefault() && !dlg.cmdCancel->isDefault());
             // The browse button lies over the end of the box and is drawn above it.
-            const QRect box = dlg->txtDatabase->geometry();
-            const QRect browse = dlg->cmdBrowse->geometry();
+            const QRect box = dlg.txtDatabase->geometry();
+            const QRect browse = dlg.cmdBrowse->geometry();
             QVERIFY(box.contains(browse));
-            QCOMPARE(dlg->childAt(browse.center()), dlg->cmdBrowse);
+            QCOMPARE(dlg.dialog->childAt(browse.center()), dlg.cmdBrowse);
         });
         QVERIFY(!iniBytes().contains("Database"));
 
         // Stored in mixed case: shown as stored.
         WriteIniSetting("Preferences", "Database", "/Data/Shop Files/Vantor.MDB");
-        WithOptions(*w, [](frmPreferences* dlg) {
-            QCOMPARE(dlg->txtDatabase->text(), QStringLiteral("/Data/Shop Files/Vantor.MDB"));
+        WithOptions(*w, [](const OptionsDialog& dlg) {
+            QCOMPARE(dlg.txtDatabase->text(), QStringLiteral("/Data/Shop Files/Vantor.MDB"));
         });
     }
 
@@ -146,25 +143,25 @@ private slots:
         writeIni("[Preferences]\n");
 
         // Without a change the shown default is written.
-        WithOptions(*w, [](frmPreferences* dlg) {
-            dlg->cmdOK->click();
-            QVERIFY(!dlg->isVisible());
+        WithOptions(*w, [](const OptionsDialog& dlg) {
+            dlg.cmdOK->click();
+            QVERIFY(!dlg.dialog->isVisible());
         });
         QCOMPARE(storedPath(), env.folder() + "/vantor.mdb");
 
-        WithOptions(*w, [](frmPreferences* dlg) {
-            dlg->txtDatabase->setText(" /Other Place/My base.mdb ");
-            dlg->cmdOK->click();
+        WithOptions(*w, [](const OptionsDialog& dlg) {
+            dlg.txtDatabase->setText(" /Other Place/My base.mdb ");
+            dlg.cmdOK->click();
         });
         // Quoted, or reading would trim the blanks the path begins and ends with.
         QVERIFY(iniBytes().contains("Database=\" /Other Place/My base.mdb \"\n"));
         QCOMPARE(storedPath(), " /Other Place/My base.mdb ");
 
         // Blanks are a path too.
-        WithOptions(*w, [](frmPreferences* dlg) {
-            dlg->txtDatabase->setText("   ");
-            dlg->cmdOK->click();
-            QVERIFY(!dlg->isVisible());
+        WithOptions(*w, [](const OptionsDialog& dlg) {
+            dlg.txtDatabase->setText("   ");
+            dlg.cmdOK->click();
+            QVERIFY(!dlg.dialog->isVisible());
         });
         QCOMPARE(iniBytes(), QByteArray("[Preferences]\nDatabase=\"   \"\n"));
         QCOMPARE(storedPath(), "   ");
@@ -177,21 +174,20 @@ private slots:
         auto w = env.openWindow();
         WriteIniSetting("Preferences", "Database", "/keep/this.mdb");
         const QByteArray before = iniBytes();
-        WithOptions(*w, [&](frmPreferences* dlg) {
-            dlg->txtDatabase->clear();
-            dlg->cmdOK->click();
-            QVERIFY(dlg->isVisible());
+        WithOptions(*w, [&](const OptionsDialog& dlg) {
+            dlg.txtDatabase->clear();
+            dlg.cmdOK->click();
+            QVERIFY(dlg.dialog->isVisible());
             QCOMPARE(env.msgs.count(), 1);
-            QCOMPARE(env.msgs.lastText(),
-                     QStringLiteral("You must provide the path to the database."));
+            QCOMPARE(env.msgs.lastText(), Msg::kNoDatabasePath);
             QCOMPARE(env.msgs.calls.last().icon, MsgIcon::Exclamation);
             QCOMPARE(env.msgs.calls.last().buttons, MsgButtons::OK);
             QCOMPARE(env.msgs.calls.last().title, QStringLiteral("Vantor"));
             QCOMPARE(iniBytes(), before);
             // The user can still go on.
-            dlg->txtDatabase->setText("/new/one.mdb");
-            dlg->cmdOK->click();
-            QVERIFY(!dlg->isVisible());
+            dlg.txtDatabase->setText("/new/one.mdb");
+            dlg.cmdOK->click();
+            QVERIFY(!dlg.dialog->isVisible());
         });
         QCOMPARE(storedPath(), QStringLiteral("/new/one.mdb"));
     }
@@ -202,20 +198,20 @@ private slots:
         auto w = env.openWindow();
         writeIni("[Preferences]\r\nDatabase=/a/b.mdb\r\n");
         const QByteArray before = iniBytes();
-        WithOptions(*w, [](frmPreferences* dlg) {
-            dlg->txtDatabase->setText("/typed/but/cancelled.mdb");
-            dlg->cmdCancel->click();
-            QVERIFY(!dlg->isVisible());
+        WithOptions(*w, [](const OptionsDialog& dlg) {
+            dlg.txtDatabase->setText("/typed/but/cancelled.mdb");
+            dlg.cmdCancel->click();
+            QVERIFY(!dlg.dialog->isVisible());
         });
         QCOMPARE(iniBytes(), before);
-        WithOptions(*w, [](frmPreferences* dlg) {
-            dlg->txtDatabase->setText("/typed/then/closed.mdb");
+        WithOptions(*w, [](const OptionsDialog& dlg) {
+            dlg.txtDatabase->setText("/typed/then/closed.mdb");
             // Enter and Escape press neither button.
-            QTest::keyClick(dlg->txtDatabase, Qt::Key_Return);
-            QTest::keyClick(dlg->txtDatabase, Qt::Key_Escape);
-            QVERIFY(dlg->isVisible());
-            QVERIFY(dlg->close());
-            QVERIFY(!dlg->isVisible());
+            QTest::keyClick(dlg.txtDatabase, Qt::Key_Return);
+            QTest::keyClick(dlg.txtDatabase, Qt::Key_Escape);
+            QVERIFY(dlg.dialog->isVisible());
+            QVERIFY(dlg.dialog->close());
+            QVERIFY(!dlg.dialog->isVisible());
         });
         QCOMPARE(iniBytes(), before);
         QVERIFY(!QFile::exists(env.folder() + "/typed"));
@@ -227,13 +223,13 @@ private slots:
         auto w = env.openWindow();
         QFile::remove(IniFilePath);
         QVERIFY(QDir().mkdir(IniFilePath));
-        WithOptions(*w, [&](frmPreferences* dlg) {
-            dlg->txtDatabase->setText("/somewhere/else.mdb");
-            dlg->cmdOK->click();
-            QVERIFY(dlg->isVisible());
+        WithOptions(*w, [&](const OptionsDialog& dlg) {
+            dlg.txtDatabase->setText("/somewhere/else.mdb");
+            dlg.cmdOK->click();
+            QVERIFY(dlg.dialog->isVisible());
             QCOMPARE(env.msgs.count(), 1);
             QCOMPARE(env.msgs.calls.last().icon, MsgIcon::Critical);
-            QCOMPARE(dlg->txtDatabase->text(), QStringLiteral("/somewhere/else.mdb"));
+            QCOMPARE(dlg.txtDatabase->text(), QStringLiteral("/somewhere/else.mdb"));
         });
     }
 
@@ -242,29 +238,31 @@ private slots:
         TestEnv env;
         auto w = env.openWindow();
         env.addTitle("Old Base Title");
-        w->Form_Load();
-        const QString opened = w->connection()->path();
+        w->form->Form_Load();
+        const QString opened = w->dataSoftware->connection()->path();
         const QString newPath = env.folder() + "/Second/Vantor.mdb";
         QVERIFY(QDir(env.folder()).mkdir("Second"));
 
-        WithOptions(*w, [&](frmPreferences* dlg) {
-            dlg->txtDatabase->setText(newPath);
-            dlg->cmdOK->click();
+        WithOptions(*w, [&](const OptionsDialog& dlg) {
+            dlg.txtDatabase->setText(newPath);
+            dlg.cmdOK->click();
         });
-        WithOptions(*w, [&](frmPreferences* dlg) { QCOMPARE(dlg->txtDatabase->text(), newPath); });
+        WithOptions(*w,
+                    [&](const OptionsDialog& dlg) { QCOMPARE(dlg.txtDatabase->text(), newPath); });
         // The running program stays on its database.
-        QCOMPARE(w->connection()->path(), opened);
+        QCOMPARE(w->dataSoftware->connection()->path(), opened);
         QVERIFY(!QFile::exists(newPath));
         SelectTitle(*w, "Old Base Title");
         QCOMPARE(w->cboSoftware->currentText(), QStringLiteral("Old Base Title"));
 
         w.reset();
         Connection::closeAll();
-        auto next = Main();
-        QVERIFY(next);
-        QCOMPARE(next->connection()->path(), newPath);
+        auto started = Main();
+        QVERIFY(started);
+        const MainWindow next(std::move(started));
+        QCOMPARE(next.dataSoftware->connection()->path(), newPath);
         QVERIFY(QFile::exists(newPath));
-        QCOMPARE(next->cboSoftware->count(), 0);
+        QCOMPARE(next.cboSoftware->count(), 0);
         QCOMPARE(env.msgs.count(), 0);
     }
 
@@ -274,19 +272,20 @@ private slots:
         QVERIFY(QDir(env.folder()).mkdir("Other"));
         const QString other = env.folder() + "/Other/one run.mdb";
         SetDatabaseOverride(other);
-        auto w = Main();
-        QVERIFY(w);
-        QCOMPARE(w->connection()->path(), other);
+        auto started = Main();
+        QVERIFY(started);
+        MainWindow w(std::move(started));
+        QCOMPARE(w.dataSoftware->connection()->path(), other);
         QVERIFY(!QFile::exists(IniFilePath));
-        WithOptions(*w, [&](frmPreferences* dlg) {
+        WithOptions(w, [&](const OptionsDialog& dlg) {
             // The dialog shows and writes the settings file's value; browsing starts beside the
             // database that is open.
-            QCOMPARE(dlg->txtDatabase->text(), env.folder() + "/vantor.mdb");
+            QCOMPARE(dlg.txtDatabase->text(), env.folder() + "/vantor.mdb");
             WithFileDialog(dlg, [&](QFileDialog* fd) {
                 QCOMPARE(QDir(fd->directory()).absolutePath(), env.folder() + "/Other");
                 fd->reject();
             });
-            dlg->cmdOK->click();
+            dlg.cmdOK->click();
         });
         QCOMPARE(storedPath(), env.folder() + "/vantor.mdb");
     }
@@ -302,7 +301,7 @@ private slots:
         QVERIFY(QDir(env.folder()).mkdir("Elsewhere"));
         WriteIniSetting("Preferences", "Database", "/stored/path.mdb");
 
-        WithOptions(*w, [&](frmPreferences* dlg) {
+        WithOptions(*w, [&](const OptionsDialog& dlg) {
             // Cancelled: the box keeps its text.
             WithFileDialog(dlg, [&](QFileDialog* fd) {
                 QCOMPARE(QDir(fd->directory()).absolutePath(), QDir(env.folder()).absolutePath());
@@ -311,10 +310,10 @@ private slots:
                              (QStringList{"VANTOR.MDB", "Vantor.Mdb", "vantor.mdb"}));
                 fd->reject();
             });
-            QCOMPARE(dlg->txtDatabase->text(), QStringLiteral("/stored/path.mdb"));
+            QCOMPARE(dlg.txtDatabase->text(), QStringLiteral("/stored/path.mdb"));
 
             WithFileDialog(dlg, [&](QFileDialog* fd) { PickFile(fd, "Vantor.Mdb"); });
-            QCOMPARE(dlg->txtDatabase->text(), env.folder() + "/Vantor.Mdb");
+            QCOMPARE(dlg.txtDatabase->text(), env.folder() + "/Vantor.Mdb");
             QCOMPARE(storedPath(), QStringLiteral("/stored/path.mdb"));
 
             // A name that does not exist yet may be given.
@@ -322,16 +321,16 @@ private slots:
                 QCOMPARE(fd->selectedFiles(), QStringList{env.folder() + "/Vantor.Mdb"});
                 PickFile(fd, env.folder() + "/Elsewhere/vantor.mdb");
             });
-            QCOMPARE(dlg->txtDatabase->text(), env.folder() + "/Elsewhere/vantor.mdb");
+            QCOMPARE(dlg.txtDatabase->text(), env.folder() + "/Elsewhere/vantor.mdb");
 
             // The next browse starts from the last chosen file; cancelling keeps the box.
-            dlg->txtDatabase->setText(env.folder() + "/Vantor.Mdb");
+            dlg.txtDatabase->setText(env.folder() + "/Vantor.Mdb");
             WithFileDialog(dlg, [&](QFileDialog* fd) {
                 QCOMPARE(fd->selectedFiles(), QStringList{env.folder() + "/Elsewhere/vantor.mdb"});
                 fd->reject();
             });
-            QCOMPARE(dlg->txtDatabase->text(), env.folder() + "/Vantor.Mdb");
-            dlg->cmdOK->click();
+            QCOMPARE(dlg.txtDatabase->text(), env.folder() + "/Vantor.Mdb");
+            dlg.cmdOK->click();
         });
         QCOMPARE(storedPath(), env.folder() + "/Vantor.Mdb");
     }

@@ -1,180 +1,21 @@
-#include "tests/TestSupport.h"
+// Walking a title's problems with the four moves, and narrowing them with wildcard searches.
+#include "tests/ProblemSupport.h"
 
 #include "core/data/RecordSource.h"
-#include "core/settings/Settings.h"
-#include "core/sql/Like.h"
 #include "core/sql/SqlText.h"
 #include "dialogs/frmAddProblem.h"
-#include "mainwindow/frmVantor.h"
 #include "widgets/BoundTextBox.h"
 #include "widgets/TextBoxLines.h"
 
 #include <QClipboard>
 #include <QFontMetricsF>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTabWidget>
-#include <QToolButton>
 #include <QtTest>
-
-namespace {
-const QString kNoProblems =
-    QStringLiteral("There are no problems/solutions on which to perform a search.");
-const QString kNoRecord = QStringLiteral("There is no record to delete.");
-const QString kNoMatches = QStringLiteral("No matches were found");
-const QString kConfirm = QStringLiteral("Are you sure you want to delete this problem/solution?");
-
-bool like(const QString& pattern, const QString& text)
-{
-    return LikeMatch(pattern.toUtf8(), text.toUtf8());
-}
-
-// What the dialog looked like when it opened, for the checks after it closed.
-struct DialogSeen {
-    bool opened = false;
-    QString caption;
-};
-
-// Opens the problem dialog with click, types the two texts and presses OK (or Cancel). The
-// watch ends with the click, so a dialog that never opened cannot catch a later one.
-DialogSeen runDialog(QAbstractButton* click, const QString& problem, const QString& solution,
-                     bool ok = true)
-{
-    DialogSeen seen;
-    QTimer watch;
-    watch.setInterval(5);
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || seen.opened)
-            return;
-        seen.opened = true;
-        seen.caption = modal->windowTitle();
-        modal->findChild<QPlainTextEdit*>("txtProblem")->setPlainText(problem);
-        modal->findChild<QPlainTextEdit*>("txtSolution")->setPlainText(solution);
-        modal->findChild<QPushButton*>(ok ? "cmdOK" : "cmdCancel")->click();
-    });
-    watch.start();
-    click->click();
-    return seen;
-}
-
-QString shown(const frmVantor& w)
-{
-    return w.txtProblem->toPlainText();
-}
-
-// Walks the whole set with the window's own buttons and lists the problems seen.
-QStringList walk(frmVantor& w)
-{
-    QStringList seen;
-    w.cmdFirst->click();
-    for (int i = 0; i < 50; ++i) {
-        seen << shown(w);
-        const int before = w.dataProblems->position();
-        w.cmdNext->click();
-        if (w.dataProblems->position() == before)
-            break;
-    }
-    return seen;
-}
-
-void typeInto(QPlainTextEdit* box, const QString& text)
-{
-    box->setFocus();
-    box->moveCursor(QTextCursor::End);
-    QTest::keyClicks(box, text);
-}
-
-// Whether the paragraph of text that starts at from has no word of 10,000 characters: such a
-// paragraph wraps at words.
-bool wrapsAtWords(const QString& text, qsizetype from)
-{
-    qsizetype word = 0;
-    for (qsizetype i = from; i < text.size() && text[i] != u'\n'; ++i) {
-        word = text[i] == u' ' ? 0 : word + 1;
-        if (word > 10000)
-            return false;
-    }
-    return true;
-}
-
-// What is wrong with the box's display lines as the reports print them, or nothing. They
-// must give back text in order, each must fit the box (blanks may hang past its edge, as on
-// screen), and in a paragraph that wraps at words a line ends between words unless a word
-// is longer than a line.
-QString displayLineFault(QPlainTextEdit* box, const QString& text)
-{
-    const QStringList lines = GetTextLines(box);
-    const QFontMetricsF metrics(box->document()->defaultFont());
-    const qreal room = box->viewport()->width() - 2 * box->document()->documentMargin();
-    qsizetype at = 0;
-    bool atWords = wrapsAtWords(text, 0);
-    for (int i = 0; i < lines.size(); ++i) {
-        const QString& line = lines[i];
-        const QString where = QStringLiteral("line %1 ").arg(i);
-        if (QStringView(text).mid(at, line.size()) != line)
-            return where + QStringLiteral("is not the text at its place");
-        at += line.size();
-        qsizetype ink = line.size();
-        while (ink > 0 && line[ink - 1] == u' ')
-            --ink;
-        if (metrics.horizontalAdvance(line.left(ink)) > room)
-            return where + QStringLiteral("is wider than the box");
-        if (at < text.size() && text[at] == u'\n')
-            atWords = wrapsAtWords(text, ++at);
-        else if (atWords && at < text.size() && ink == line.size() && line.contains(u' '))
-            return where + QStringLiteral("breaks a word: ") + line;
-    }
-    return at == text.size() ? QString() : QStringLiteral("the lines leave text out");
-}
-} // namespace
 
 class TestProblems : public QObject {
     Q_OBJECT
-
-    // A title "Editor" with the given problems (solutions "fix " + problem) and an empty title
-    // "Empty"; the window is open on the problems tab with "Editor" selected.
-    struct Fixture {
-        TestEnv env;
-        qint64 editor = 0;
-        qint64 empty = 0;
-        std::unique_ptr<frmVantor> w;
-        explicit Fixture(const QStringList& problems, bool select = true)
-        {
-            editor = env.addTitle("Editor");
-            empty = env.addTitle("Empty");
-            for (const QString& p : problems)
-                env.addProblem(editor, p, QStringLiteral("fix ") + p);
-            w = env.openWindow();
-            w->tabGeneral->setCurrentIndex(1);
-            if (select)
-                SelectTitle(*w, "Editor");
-        }
-        QString problemsOf(qint64 id)
-        {
-            return env
-                .scalar("SELECT group_concat(Problem, '|') FROM (SELECT Problem FROM Problems "
-                        "WHERE SoftwareID = ? ORDER BY rowid)",
-                        {id})
-                .toString();
-        }
-    };
-
 private slots:
-    void searchTextIsBuiltFromBothBoxes()
-    {
-        const QString base = "SELECT * FROM [Problems] WHERE [SoftwareID] = 12";
-        QCOMPARE(Sql::ProblemSearch(12, "", ""), base);
-        QCOMPARE(Sql::ProblemSearch(12, "print*", ""), base + " AND [Problem] LIKE 'print%'");
-        QCOMPARE(Sql::ProblemSearch(12, "", "*driver*"), base + " AND [Solution] LIKE '%driver%'");
-        QCOMPARE(Sql::ProblemSearch(12, "print*", "*driver*"),
-                 base + " AND [Problem] LIKE 'print%' AND [Solution] LIKE '%driver%'");
-        // Blanks and line breaks are texts like any other, not an empty box.
-        QCOMPARE(Sql::ProblemSearch(12, " ", "\n"),
-                 base + " AND [Problem] LIKE ' ' AND [Solution] LIKE '\n'");
-        QCOMPARE(Sql::ProblemSearch(12, "it's", ""), base + " AND [Problem] LIKE 'it''s'");
-    }
     void wildcardsChangeOnlyTheStar()
     {
         QCOMPARE(frmAddProblem::ConvertWildcards("a*b*c"), QString("a%b%c"));
@@ -183,52 +24,9 @@ private slots:
         const QString big = QString(40000, 'x') + '*';
         QCOMPARE(frmAddProblem::ConvertWildcards(big), QString(40000, 'x') + '%');
     }
-    void likeIgnoresCaseInEveryScript()
-    {
-        QVERIFY(like("%ärger%", "Großer Ärger"));
-        QVERIFY(like("%ΣΦΑΛΜΑ%", "ένα σφάλμα εδώ"));
-        QVERIFY(like("ОШИБКА", "ошибка"));
-        QVERIFY(like("%ς", "ΛΟΓΟΣ")); // final sigma
-        QVERIFY(!like("ärger", "Ärgernis"));
-        // Different syllables that share their first sound are different texts.
-        QVERIFY(!like("가", "각"));
-        QVERIFY(like("%각%", "가각"));
-        QVERIFY(!like("%각%", "가가"));
-        // Accents are ignored, vowel signs that are letters are not.
-        QVERIFY(like("cafe", "CAFÉ"));
-        QVERIFY(like(QString::fromUtf8("caf\u00e9"), QString::fromUtf8("cafe\u0301")));
-        QVERIFY(like("كتب", "كَتَبَ"));
-        QVERIFY(!like("कल", "कुल"));
-        QVERIFY(!like("กน", "กิน"));
-    }
-    void likeWildcards()
-    {
-        QVERIFY(like("abc", "ABC"));
-        QVERIFY(!like("abc", "xabc"));
-        QVERIFY(!like("abc", "abcd"));
-        QVERIFY(like("a%b%c", "a-big-c"));
-        QVERIFY(!like("a%b%c", "a-big-d"));
-        QVERIFY(like("a_c", "abc"));
-        QVERIFY(!like("a_c", "ac"));
-        QVERIFY(like("a_c", "aéc")); // one character, not one byte
-        QVERIFY(like("a?c", "a?c"));
-        QVERIFY(!like("a?c", "abc"));
-        QVERIFY(like(" ", " "));
-        QVERIFY(!like(" ", "  "));
-        QVERIFY(!like(" ", ""));
-        QVERIFY(like("%", ""));
-        QVERIFY(like("", ""));
-        QVERIFY(!like("", "a"));
-        QVERIFY(like("line1\nline2", "LINE1\nLINE2"));
-        QVERIFY(like("%it's%", "So it's broken"));
-        // Patterns that would backtrack badly still finish and are right.
-        QVERIFY(!like(QString(200, 'a').replace(QRegularExpression("a"), "%a") + "b",
-                      QString(5000, 'a')));
-    }
-
     void movesStopAtBothEnds()
     {
-        Fixture f({"one", "two", "three"});
+        ProblemFixture f({"one", "two", "three"});
         auto& w = *f.w;
         QCOMPARE(shown(w), QString("one"));
         w.cmdPrevious->click();
@@ -250,7 +48,7 @@ private slots:
     }
     void movesWithOneProblemAndWithNone()
     {
-        Fixture f({"only"});
+        ProblemFixture f({"only"});
         auto& w = *f.w;
         for (QToolButton* b : {w.cmdFirst, w.cmdPrevious, w.cmdNext, w.cmdLast}) {
             b->click();
@@ -265,7 +63,7 @@ private slots:
     }
     void noTitleSelected()
     {
-        Fixture f({"one"}, false);
+        ProblemFixture f({"one"}, false);
         auto& w = *f.w;
         // The problems tab before any title: Find and the moves are off, Add, Delete and
         // Clear stay on and must cope.
@@ -275,26 +73,25 @@ private slots:
             b->click();
         QCOMPARE(f.env.msgs.count(), 0);
 
-        w.cmdFind_Click();
-        QCOMPARE(f.env.msgs.lastText(), kNoProblems);
-        const DialogSeen add = runDialog(w.cmdAddProblem, "orphan", "none");
+        w.form->cmdFind_Click();
+        QCOMPARE(f.env.msgs.lastText(), Msg::kNoProblemsToSearch);
+        const ProblemDialogSeen add = runDialog(w.cmdAddProblem, "orphan", "none");
         QVERIFY(!add.opened);
-        QCOMPARE(f.env.msgs.lastText(),
-                 QString("There is no software title to add a problem/solution to."));
+        QCOMPARE(f.env.msgs.lastText(), Msg::kNoTitleForProblem);
         QCOMPARE(f.env.msgs.calls.last().icon, MsgIcon::Information);
         w.cmdDeleteProblem->click();
-        QCOMPARE(f.env.msgs.lastText(), kNoRecord);
+        QCOMPARE(f.env.msgs.lastText(), Msg::kNoRecord);
         QCOMPARE(f.env.count("Problems"), 1);
     }
 
     void findNarrowsAndNextWalksMatchesOnly()
     {
-        Fixture f({"abc", "xabcx", "ABC", "a-b-c", "abcd", "zzz"});
+        ProblemFixture f({"abc", "xabcx", "ABC", "a-b-c", "abcd", "zzz"});
         auto& w = *f.w;
-        DialogSeen d = runDialog(w.cmdFind, "abc", "");
+        ProblemDialogSeen d = runDialog(w.cmdFind, "abc", "");
         QVERIFY(d.opened);
         QCOMPARE(d.caption, QString("Find Problem/Solution"));
-        QCOMPARE(EditMode, qint16(2));
+        QCOMPARE(d.mode, EditMode::Find);
         QCOMPARE(walk(w), QStringList({"abc", "ABC"}));
 
         runDialog(w.cmdFind, "*abc*", "");
@@ -326,8 +123,7 @@ private slots:
                               "whatx", "it's", "its"})
             env.addProblem(id, QString::fromUtf8(p), "s");
         env.addProblem(id, QVariant(), "null problem");
-        auto w = env.openWindow();
-        SelectTitle(*w, "T");
+        auto w = env.openWindow("T");
         auto matches = [&](const QString& problem) {
             runDialog(w->cmdFind, problem, "");
             return w->dataProblems->RecordCount() ? walk(*w) : QStringList();
@@ -340,7 +136,7 @@ private slots:
         QCOMPARE(matches("it's"), QStringList({"it's"}));
         QCOMPARE(matches("*'*"), QStringList({"it's"}));
         QCOMPARE(matches("?"), QStringList());
-        QCOMPARE(env.msgs.lastText(), kNoMatches);
+        QCOMPARE(env.msgs.lastText(), Msg::kNoMatches);
         // Only that message: no search failed in the database.
         QCOMPARE(env.msgs.count(), 1);
         for (const MsgBoxCall& c : env.msgs.calls)
@@ -348,7 +144,7 @@ private slots:
     }
     void searchIgnoresCaseOfEveryLetter()
     {
-        Fixture f({"Großer Ärger beim Start", "σφάλμα στην εκτύπωση", "ОШИБКА", "plain"});
+        ProblemFixture f({"Großer Ärger beim Start", "σφάλμα στην εκτύπωση", "ОШИБКА", "plain"});
         auto& w = *f.w;
         runDialog(w.cmdFind, "*ärger*", "");
         QCOMPARE(walk(w), QStringList({"Großer Ärger beim Start"}));
@@ -361,7 +157,7 @@ private slots:
     void longSearchTexts()
     {
         const QString big = QString(40000, QChar(0x00E9)) + "tail";
-        Fixture f({big, "short"});
+        ProblemFixture f({big, "short"});
         auto& w = *f.w;
         runDialog(w.cmdFind, "*" + QString(39000, QChar(0x00C9)) + "*TAIL", "");
         QCOMPARE(walk(w), QStringList({big}));
@@ -369,10 +165,10 @@ private slots:
     }
     void noMatchesThenDeleteAndClear()
     {
-        Fixture f({"one", "two"});
+        ProblemFixture f({"one", "two"});
         auto& w = *f.w;
         runDialog(w.cmdFind, "nothing like it", "");
-        QCOMPARE(f.env.msgs.lastText(), kNoMatches);
+        QCOMPARE(f.env.msgs.lastText(), Msg::kNoMatches);
         QCOMPARE(f.env.msgs.calls.last().icon, MsgIcon::Information);
         QCOMPARE(shown(w), QString());
         QVERIFY(w.txtProblem->isReadOnly());
@@ -381,7 +177,7 @@ private slots:
         f.env.msgs.clear();
         w.cmdDeleteProblem->click();
         QCOMPARE(f.env.msgs.count(), 1);
-        QCOMPARE(f.env.msgs.lastText(), kNoRecord);
+        QCOMPARE(f.env.msgs.lastText(), Msg::kNoRecord);
         QCOMPARE(f.env.count("Problems"), 2);
         w.cmdClear->click();
         QCOMPARE(f.env.msgs.count(), 1);
@@ -390,297 +186,30 @@ private slots:
     }
     void findRestoresTheFullSetFirst()
     {
-        Fixture f({"one", "two", "three"});
+        ProblemFixture f({"one", "two", "three"});
         auto& w = *f.w;
         runDialog(w.cmdFind, "t*", "");
         QCOMPARE(walk(w), QStringList({"two", "three"}));
-        const DialogSeen d = runDialog(w.cmdFind, "one", "", false);
+        const ProblemDialogSeen d = runDialog(w.cmdFind, "one", "", false);
         QVERIFY(d.opened);
         QCOMPARE(shown(w), QString("one"));
         QCOMPARE(walk(w), QStringList({"one", "two", "three"}));
 
         // No problems: the message, and no dialog.
         SelectTitle(w, "Empty");
-        const DialogSeen none = runDialog(w.cmdFind, "x", "");
+        const ProblemDialogSeen none = runDialog(w.cmdFind, "x", "");
         QVERIFY(!none.opened);
-        QCOMPARE(f.env.msgs.lastText(), kNoProblems);
+        QCOMPARE(f.env.msgs.lastText(), Msg::kNoProblemsToSearch);
         QCOMPARE(f.env.msgs.count(), 1);
     }
     void titleSelectionEndsASearch()
     {
-        Fixture f({"one", "two"});
+        ProblemFixture f({"one", "two"});
         auto& w = *f.w;
         runDialog(w.cmdFind, "two", "");
         SelectTitle(w, "Empty");
         SelectTitle(w, "Editor");
         QCOMPARE(walk(w), QStringList({"one", "two"}));
-    }
-
-    void addStoresTextsAsTypedAndShowsTheLast()
-    {
-        Fixture f({"one"});
-        auto& w = *f.w;
-        const DialogSeen d =
-            runDialog(w.cmdAddProblem, "  line 1\r\nline 2  \n", "it's \"fixed\"\n");
-        QVERIFY(d.opened);
-        QCOMPARE(d.caption, QString("Add Problem/Solution"));
-        QCOMPARE(EditMode, qint16(1));
-        QCOMPARE(f.env.count("Problems"), 2);
-        const QString stored =
-            f.env.scalar("SELECT Problem FROM Problems ORDER BY rowid DESC").toString();
-        // The box itself turns \r\n into one line break; nothing else is changed.
-        QCOMPARE(stored, QString("  line 1\nline 2  \n"));
-        QCOMPARE(f.env.scalar("SELECT SoftwareID FROM Problems ORDER BY rowid DESC").toLongLong(),
-                 f.editor);
-        QCOMPARE(shown(w), stored);
-        QCOMPARE(w.txtSolution->toPlainText(), QString("it's \"fixed\"\n"));
-
-        runDialog(w.cmdAddProblem, "", "");
-        QCOMPARE(f.env.count("Problems"), 3);
-        QCOMPARE(f.env.scalar("SELECT Problem || '/' || Solution FROM Problems ORDER BY rowid DESC")
-                     .toString(),
-                 QString("/"));
-        QCOMPARE(shown(w), QString());
-        QVERIFY(!w.txtProblem->isReadOnly());
-        w.cmdPrevious->click();
-        QCOMPARE(shown(w), stored);
-
-        // Cancel and the close box write nothing.
-        runDialog(w.cmdAddProblem, "cancelled", "x", false);
-        QTimer::singleShot(50, [] { QApplication::activeModalWidget()->close(); });
-        w.cmdAddProblem->click();
-        QCOMPARE(f.env.count("Problems"), 3);
-        QCOMPARE(f.env.msgs.count(), 0);
-    }
-    void addKeepsASearchInForce()
-    {
-        Fixture f({"print fails", "crash"});
-        auto& w = *f.w;
-        runDialog(w.cmdFind, "print*", "");
-        runDialog(w.cmdAddProblem, "print is slow", "s");
-        QCOMPARE(shown(w), QString("print is slow"));
-        QCOMPARE(walk(w), QStringList({"print fails", "print is slow"}));
-
-        // Not matching: stored, and the narrowed set stays, its last match current.
-        w.cmdFirst->click();
-        runDialog(w.cmdAddProblem, "hang", "h");
-        QCOMPARE(f.problemsOf(f.editor), QString("print fails|crash|print is slow|hang"));
-        QCOMPARE(shown(w), QString("print is slow"));
-        QCOMPARE(w.dataProblems->RecordCount(), 2);
-
-        // A search without matches, then an add that does not match either.
-        runDialog(w.cmdFind, "nothing", "");
-        runDialog(w.cmdAddProblem, "other", "o");
-        QCOMPARE(f.env.count("Problems"), 5);
-        QCOMPARE(w.dataProblems->RecordCount(), 0);
-        QCOMPARE(shown(w), QString());
-        QCOMPARE(f.env.msgs.count(), 1); // only "No matches were found"
-    }
-    void failedAddKeepsTheDialogAndAddsOnce()
-    {
-        Fixture f({"one"});
-        auto& w = *f.w;
-        f.env.scalar("CREATE TRIGGER refuse BEFORE INSERT ON Problems "
-                     "BEGIN SELECT RAISE(ABORT, 'disk is full'); END");
-        bool stayedOpen = false;
-        QTimer watch;
-        watch.setInterval(5);
-        QObject::connect(&watch, &QTimer::timeout, [&] {
-            auto* dlg = qobject_cast<frmAddProblem*>(QApplication::activeModalWidget());
-            if (!dlg)
-                return;
-            watch.stop();
-            dlg->txtProblem->setPlainText("new");
-            dlg->cmdOK->click();
-            stayedOpen = dlg->isVisible() && dlg->txtProblem->toPlainText() == "new";
-            f.env.scalar("DROP TRIGGER refuse");
-            dlg->cmdOK->click();
-        });
-        watch.start();
-        w.cmdAddProblem->click();
-        QVERIFY(stayedOpen);
-        QCOMPARE(f.env.msgs.count(), 1);
-        QCOMPARE(f.env.msgs.calls.first().icon, MsgIcon::Critical);
-        QCOMPARE(f.problemsOf(f.editor), QString("one|new"));
-        QCOMPARE(shown(w), QString("new"));
-        w.cmdNext->click();
-        QCOMPARE(f.problemsOf(f.editor), QString("one|new"));
-    }
-    void dialogBoxes()
-    {
-        Fixture f({"one"});
-        auto& w = *f.w;
-        EditMode = 1;
-        frmAddProblem dlg(&w);
-        dlg.Form_Load();
-        dlg.show();
-        QCOMPARE(dlg.windowTitle(), QString("Add Problem/Solution"));
-        const auto labels = dlg.findChildren<QLabel*>("Label1");
-        QCOMPARE(labels.size(), 2);
-        QCOMPARE(dlg.Label1[0]->property("Index").toInt(), 0);
-        QCOMPARE(dlg.Label1[0]->text(), QString("Problem"));
-        QCOMPARE(dlg.Label1[1]->property("Index").toInt(), 1);
-        QCOMPARE(dlg.Label1[1]->text(), QString("Solution"));
-        QCOMPARE(dlg.txtProblem->font().family(), QString("Courier New"));
-        QCOMPARE(dlg.txtSolution->font().pointSizeF(), 8.25);
-        QVERIFY(dlg.txtProblem->geometry().right() < dlg.txtSolution->geometry().left());
-        QVERIFY(dlg.txtProblem->toPlainText().isEmpty());
-
-        // Enter breaks the line in a box; Escape presses nothing; Enter or Space on a button
-        // presses it.
-        typeInto(dlg.txtProblem, "a");
-        QTest::keyClick(dlg.txtProblem, Qt::Key_Return);
-        QTest::keyClicks(dlg.txtProblem, "b");
-        QCOMPARE(dlg.txtProblem->toPlainText(), QString("a\nb"));
-        QTest::keyClick(&dlg, Qt::Key_Escape);
-        QVERIFY(dlg.isVisible());
-        QCOMPARE(f.env.count("Problems"), 1);
-        QTest::keyClick(dlg.cmdOK, Qt::Key_Return);
-        QVERIFY(!dlg.isVisible());
-        QCOMPARE(f.env.count("Problems"), 2);
-        QCOMPARE(f.env.scalar("SELECT Problem FROM Problems ORDER BY ProblemID DESC"), "a\nb");
-    }
-
-    void deleteAsksThenEndsTheSearch()
-    {
-        Fixture f({"one", "two", "three"});
-        auto& w = *f.w;
-        runDialog(w.cmdFind, "t*", "");
-        w.cmdNext->click();
-        QCOMPARE(shown(w), QString("three"));
-        w.cmdDeleteProblem->click(); // answered No
-        QCOMPARE(f.env.msgs.lastText(), kConfirm);
-        QCOMPARE(f.env.msgs.calls.last().buttons, MsgButtons::YesNo);
-        QCOMPARE(f.env.msgs.calls.last().defaultButton, MsgResult::No);
-        QCOMPARE(f.env.msgs.calls.last().icon, MsgIcon::Question);
-        QCOMPARE(f.env.count("Problems"), 3);
-        QCOMPARE(shown(w), QString("three"));
-
-        f.env.msgs.answer(MsgResult::Yes);
-        w.cmdDeleteProblem->click();
-        QCOMPARE(f.problemsOf(f.editor), QString("one|two"));
-        QCOMPARE(shown(w), QString("one"));
-        QCOMPARE(walk(w), QStringList({"one", "two"}));
-    }
-    void deletingTheOnlyProblem()
-    {
-        Fixture f({"only"});
-        auto& w = *f.w;
-        f.env.addProblem(f.empty, "other title", "x");
-        f.env.msgs.answer(MsgResult::Yes);
-        w.cmdDeleteProblem->click();
-        QCOMPARE(f.env.count("Problems"), 1);
-        QCOMPARE(w.dataProblems->RecordCount(), 0);
-        QCOMPARE(shown(w), QString());
-        f.env.msgs.clear();
-        w.cmdDeleteProblem->click();
-        QCOMPARE(f.env.msgs.lastText(), kNoRecord);
-        QCOMPARE(f.env.msgs.count(), 1);
-        QCOMPARE(f.env.count("Problems"), 1);
-    }
-
-    void longTextsComeBackExactly()
-    {
-        // A pasted blob of a million characters with nowhere to break a line, and paragraphs
-        // of words around one too long to wrap at words: they still wrap at words.
-        QString blob;
-        while (blob.size() < 1000000)
-            blob += QStringLiteral("QmFzZTY0IGJsb2I9\u00C4\u00D6\u00DC");
-        blob.truncate(1000000);
-        QString prose;
-        for (int i = 0; prose.size() < 3000; ++i)
-            prose += QStringLiteral("word%1 of plain prose, ").arg(i);
-        const QString mixed = prose + "\n" + blob.left(40000) + " " + prose + "\n\n" + prose;
-        // Prose keeps wrapping at words beside a run of a few thousand characters.
-        const QString ordinary = prose + blob.left(3000) + " " + prose;
-
-        Fixture f({ordinary});
-        auto& w = *f.w;
-        QCOMPARE(displayLineFault(w.txtProblem, ordinary), QString());
-        for (const QString& typed : {blob, mixed}) {
-            runDialog(w.cmdAddProblem, typed, "fix");
-            QVERIFY(f.env.scalar("SELECT CAST(Problem AS BLOB) FROM Problems ORDER BY rowid DESC")
-                        .toByteArray() == typed.toUtf8());
-            QVERIFY(w.txtProblem->boundText() == typed);
-        }
-        QCOMPARE(displayLineFault(w.txtProblem, mixed), QString());
-        w.cmdFirst->click();
-        QCOMPARE(displayLineFault(w.txtProblem, ordinary), QString());
-
-        // Pasted at the end of the problem shown, saved by the next move.
-        QGuiApplication::clipboard()->setText(blob);
-        w.txtProblem->moveCursor(QTextCursor::End);
-        w.txtProblem->paste();
-        QVERIFY(w.txtProblem->boundText() == ordinary + blob);
-        w.cmdNext->click();
-        QVERIFY(f.env.scalar("SELECT CAST(Problem AS BLOB) FROM Problems ORDER BY rowid")
-                    .toByteArray() == (ordinary + blob).toUtf8());
-        QCOMPARE(f.env.msgs.count(), 0);
-    }
-
-    void typedTextReachesTheDatabase()
-    {
-        Fixture f({"one", "two", "three"});
-        auto& w = *f.w;
-        const QString sql = "SELECT Problem FROM Problems WHERE rowid = ?";
-        const qint64 firstRow = f.env.scalar("SELECT min(rowid) FROM Problems").toLongLong();
-
-        // Left by Next.
-        typeInto(w.txtProblem, " A");
-        typeInto(w.txtSolution, " B");
-        w.cmdNext->click();
-        QCOMPARE(f.env.scalar(sql, {firstRow}).toString(), QString("one A"));
-        QCOMPARE(
-            f.env.scalar("SELECT Solution FROM Problems WHERE rowid = ?", {firstRow}).toString(),
-            QString("fix one B"));
-
-        // Left by Previous, Last and First.
-        typeInto(w.txtProblem, " P");
-        w.cmdPrevious->click();
-        typeInto(w.txtProblem, " L");
-        w.cmdLast->click();
-        typeInto(w.txtProblem, " F");
-        w.cmdFirst->click();
-        QCOMPARE(f.problemsOf(f.editor), QString("one A L|two P|three F"));
-
-        // Left by Find (then cancelled), by Clear, by Add, by a delete answered No.
-        typeInto(w.txtProblem, "1");
-        runDialog(w.cmdFind, "", "", false);
-        typeInto(w.txtProblem, "2");
-        w.cmdClear->click();
-        typeInto(w.txtProblem, "3");
-        runDialog(w.cmdAddProblem, "four", "");
-        QCOMPARE(f.problemsOf(f.editor), QString("one A L123|two P|three F|four"));
-        typeInto(w.txtProblem, "!");
-        w.cmdDeleteProblem->click(); // No
-        w.cmdFirst->click();
-        QCOMPARE(f.problemsOf(f.editor), QString("one A L123|two P|three F|four!"));
-
-        // Left by choosing another title.
-        typeInto(w.txtSolution, " title");
-        SelectTitle(w, "Empty");
-        QCOMPARE(
-            f.env.scalar("SELECT Solution FROM Problems WHERE rowid = ?", {firstRow}).toString(),
-            QString("fix one B title"));
-
-        // Typing, a move, then a delete of the problem moved to.
-        SelectTitle(w, "Editor");
-        typeInto(w.txtProblem, "?");
-        f.env.msgs.answer(MsgResult::Yes);
-        w.cmdLast->click();
-        w.cmdDeleteProblem->click();
-        QCOMPARE(f.problemsOf(f.editor), QString("one A L123?|two P|three F"));
-        QCOMPARE(f.env.msgs.count(), 2);
-    }
-    void typedTextIsSavedWhenTheWindowCloses()
-    {
-        Fixture f({"one", "two"});
-        auto& w = *f.w;
-        w.cmdNext->click();
-        typeInto(w.txtProblem, " closing");
-        QVERIFY(w.close());
-        QCOMPARE(f.problemsOf(f.editor), QString("one|two closing"));
-        QCOMPARE(f.env.msgs.count(), 0);
     }
 };
 

@@ -1,121 +1,19 @@
-// Reading large sets: the case-folding LIKE of the searches and the block reads of a record
-// source, checked against plain answers.
+// Reading large sets: the block reads of a record source, stored dates and the order of the
+// title list, checked against plain answers.
 #include "core/data/Connection.h"
 #include "core/data/DbError.h"
 #include "core/data/RecordSource.h"
-#include "core/sql/Like.h"
 #include "core/sql/SqlText.h"
 #include "core/text/TextFormat.h"
-#include "mainwindow/frmVantor.h"
 #include "tests/TestSupport.h"
 
 #include <QComboBox>
 #include <QRandomGenerator>
 #include <QtTest>
 
-namespace {
-// Folding of the few characters the random texts use: é and É are e, the combining acute
-// accent is nothing, ASCII letters lose their case.
-std::u32string refFold(const QString& s)
-{
-    std::u32string out;
-    for (QChar c : s) {
-        if (c == QChar(0x301))
-            continue;
-        if (c == QChar(0xE9) || c == QChar(0xC9))
-            out += U'e';
-        else
-            out += char32_t(c.toLower().unicode());
-    }
-    return out;
-}
-
-bool refMatch(const std::u32string& p, size_t i, const std::u32string& t, size_t j)
-{
-    if (i == p.size())
-        return j == t.size();
-    if (p[i] == U'%')
-        return refMatch(p, i + 1, t, j) || (j < t.size() && refMatch(p, i, t, j + 1));
-    if (j == t.size())
-        return false;
-    return (p[i] == U'_' || p[i] == t[j]) && refMatch(p, i + 1, t, j + 1);
-}
-
-bool like(const QString& pattern, const QString& text)
-{
-    return LikeMatch(pattern.toUtf8(), text.toUtf8());
-}
-} // namespace
-
 class TestRecordRead : public QObject {
     Q_OBJECT
 private slots:
-    void likeFoldsCaseAndAccents()
-    {
-        QVERIFY(like("%driver%", "The new DRIVER fails"));
-        QVERIFY(like("%Ärger%", "viel ärger heute"));
-        QVERIFY(like("%resume%", "my Résumé"));
-        QVERIFY(like("%cafe", "cafe\u0301"));
-        QVERIFY(like("%driver%", "xx dr\u0301iver"));
-        QVERIFY(like("%éclair%", "an ECLAIR"));
-        QVERIFY(!like("%driver%", "drive r"));
-        QVERIFY(!like("driver", "driver "));
-        QVERIFY(like("d_iver", "dXiver"));
-        QVERIFY(like("%", ""));
-        QVERIFY(!like("_", ""));
-        QVERIFY(like("%a%b%c", "xxaxxbxxc"));
-        QVERIFY(!like("%a%b%c", "xxaxxbxxcx"));
-        // The literal after "%" found at every place of an eight-byte step, also at the end.
-        for (int at = 0; at < 20; ++at) {
-            QString text(at, QLatin1Char('x'));
-            QVERIFY(like("%Dr%", text + "dR"));
-            QVERIFY(like("%dr%", text + "Dr" + QString(at, QLatin1Char('y'))));
-            QVERIFY(!like("%dr%", text + "d" + QString(at, QLatin1Char('y'))));
-        }
-        // A NUL is an ordinary character, in the pattern and in the text.
-        const QByteArray withNul("a\0b", 3);
-        QVERIFY(LikeMatch(withNul, withNul));
-        QVERIFY(!LikeMatch(withNul, QByteArray("ab")));
-        QVERIFY(LikeMatch(QByteArray("%\0%", 3), withNul));
-        QVERIFY(LikeMatch(QByteArray("%a!%b%"), QByteArray("xa%b"), U'!'));
-        QVERIFY(!LikeMatch(QByteArray("%a!%b%"), QByteArray("xab"), U'!'));
-    }
-
-    void likeAgreesWithPlainMatchingOnRandomTexts()
-    {
-        const QString alphabet[] = {"d", "D", "r", "x", "é", "É", "e", "e\u0301", " "};
-        const QString patternAlphabet[] = {"d", "r", "e", "É", "%", "_", "x"};
-        QRandomGenerator rng(7);
-        for (int n = 0; n < 4000; ++n) {
-            QString text, pattern;
-            const int tl = rng.bounded(14), pl = 1 + rng.bounded(6);
-            for (int i = 0; i < tl; ++i)
-                text += alphabet[rng.bounded(int(std::size(alphabet)))];
-            for (int i = 0; i < pl; ++i)
-                pattern += patternAlphabet[rng.bounded(int(std::size(patternAlphabet)))];
-            const bool expected = refMatch(refFold(pattern), 0, refFold(text), 0);
-            QVERIFY2(like(pattern, text) == expected,
-                     qPrintable(QStringLiteral("'%1' LIKE '%2'").arg(text, pattern)));
-        }
-    }
-
-    void likeInSqlKeepsNullAndFollowsChangingPatterns()
-    {
-        TestEnv env;
-        const qint64 id = env.addTitle("T");
-        env.addProblem(id, "Printer DRIVER", "none");
-        env.addProblem(id, QVariant(), "x");
-        QCOMPARE(env.scalar("SELECT COUNT(*) FROM Problems WHERE Problem LIKE '%driver%'").toInt(),
-                 1);
-        QVERIFY(env.scalar("SELECT NULL LIKE 'a'").isNull());
-        // A pattern taken from each row in turn is compiled afresh for each.
-        QCOMPARE(env.scalar("SELECT COUNT(*) FROM Problems p, (SELECT '%river' AS pat UNION ALL "
-                            "SELECT 'print%' UNION ALL SELECT '%none%') q "
-                            "WHERE p.Problem LIKE q.pat")
-                     .toInt(),
-                 2);
-    }
-
     void storedDatesReadAsTheParserReadsThem()
     {
         for (QDate d(1899, 12, 25); d < QDate(2031, 1, 10); d = d.addDays(13)) {
@@ -346,10 +244,7 @@ private slots:
             return x.compare(y, Qt::CaseInsensitive) < 0;
         });
         auto w = env.openWindow();
-        QStringList shown;
-        for (int i = 0; i < w->cboSoftware->count(); ++i)
-            shown << w->cboSoftware->itemText(i);
-        QCOMPARE(shown, expected);
+        QCOMPARE(Titles(w->cboSoftware), expected);
         QCOMPARE(w->cboSoftware->currentIndex(), -1);
     }
 };

@@ -38,32 +38,19 @@ private slots:
         QTest::addColumn<QString>("dataHome");
         QTest::addColumn<QString>("settingsFolder"); // "<tmp>" and "<home>" as above
         QTest::addColumn<QString>("dataFolder");
-        QTest::newRow("writable folder") << "<tmp>"
-                                         << ""
-                                         << ""
-                                         << "<tmp>"
-                                         << "<tmp>";
-        QTest::newRow("writable folder, XDG set") << "<tmp>"
-                                                  << "/x/config"
-                                                  << "/x/data"
-                                                  << "<tmp>"
-                                                  << "<tmp>";
-        QTest::newRow("installed") << "/usr/bin"
-                                   << ""
-                                   << ""
-                                   << "<home>/.config/vantor"
-                                   << "<home>/.local/share/vantor";
-        QTest::newRow("installed, XDG set") << "/usr/bin"
-                                            << "/x/config/"
-                                            << "/x//data"
-                                            << "/x/config/vantor"
-                                            << "/x/data/vantor";
-        // The XDG rules ignore relative values.
-        QTest::newRow("installed, XDG relative") << "/usr/bin"
-                                                 << "config"
-                                                 << "./data"
-                                                 << "<home>/.config/vantor"
-                                                 << "<home>/.local/share/vantor";
+        const char* const rows[][6] = {
+            {"writable folder", "<tmp>", "", "", "<tmp>", "<tmp>"},
+            {"writable folder, XDG set", "<tmp>", "/x/config", "/x/data", "<tmp>", "<tmp>"},
+            {"installed", "/usr/bin", "", "", "<home>/.config/vantor",
+             "<home>/.local/share/vantor"},
+            {"installed, XDG set", "/usr/bin", "/x/config/", "/x//data", "/x/config/vantor",
+             "/x/data/vantor"},
+            // The XDG rules ignore relative values.
+            {"installed, XDG relative", "/usr/bin", "config", "./data", "<home>/.config/vantor",
+             "<home>/.local/share/vantor"},
+        };
+        for (const auto& r : rows)
+            QTest::newRow(r[0]) << r[1] << r[2] << r[3] << r[4] << r[5];
     }
     void whereSettingsAndDataLive()
     {

@@ -2,7 +2,7 @@
 #include "core/data/RecordSource.h"
 #include "core/settings/Settings.h"
 #include "core/sql/SqlText.h"
-#include "mainwindow/frmVantor.h"
+#include "dialogs/EditDialog.h"
 #include "tests/TestSupport.h"
 #include "widgets/BoundTextBox.h"
 
@@ -16,92 +16,49 @@
 #include <QtTest>
 
 namespace {
-const QString kFieldsMissing = QStringLiteral("You have not filled in all the necessary fields.");
-const QString kDuplicate =
-    QStringLiteral("You cannot have two software records with the same name.");
-
-// What a test saw of a dialog before it was closed.
+// What a test saw of a record dialog before it was closed.
 struct Seen {
     bool opened = false;
     bool openAfterOk = false;
     QString caption;
 };
 
-// Clicks opener and works the dialog that opens: sets its text box (when text is given) and
-// the date, runs steps, presses OK, and presses Cancel when OK left the dialog open.
-Seen workDialog(const std::function<void()>& opener, const char* textBox,
-                const std::optional<QString>& text, const std::optional<QDate>& date = {},
-                bool pressOk = true, const std::function<void(QDialog*)>& steps = {})
+// Clicks the command and works the dialog that opens: sets its text box (when text is given)
+// and the release date, runs steps, and presses OK unless told not to.
+Seen workDialog(QAbstractButton* command, const char* textBox, const std::optional<QString>& text,
+                const std::optional<QDate>& date = {}, bool pressOk = true,
+                const std::function<void(QDialog*)>& steps = {})
 {
-    Seen seen;
-    OnNextModal([&](QWidget* widget) {
-        auto* dlg = qobject_cast<QDialog*>(widget);
-        seen.opened = true;
-        seen.caption = dlg->windowTitle();
+    bool openAfterOk = false;
+    const DialogSeen seen = WorkDialog(command, [&](QDialog* dlg) {
         if (text)
-            dlg->findChild<QLineEdit*>(QLatin1String(textBox))->setText(*text);
+            child<QLineEdit>(dlg, textBox)->setText(*text);
         if (date)
-            dlg->findChild<QDateEdit*>(QStringLiteral("dtpReleaseDate"))->setDate(*date);
+            child<QDateEdit>(dlg, "dtpReleaseDate")->setDate(*date);
         if (steps)
             steps(dlg);
         if (pressOk && dlg->isVisible()) {
-            dlg->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
-            seen.openAfterOk = dlg->isVisible();
+            Click(dlg, "cmdOK");
+            openAfterOk = dlg->isVisible();
         }
-        if (dlg->isVisible())
-            dlg->findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
-        if (dlg->isVisible())
-            dlg->reject();
     });
-    opener();
-    return seen;
+    return {seen.opened, openAfterOk, seen.caption};
 }
 
 Seen software(QToolButton* command, const std::optional<QString>& title,
               const std::function<void(QDialog*)>& before = {})
 {
-    return workDialog([command] { command->click(); }, "txtSoftware", title, {}, true, before);
+    return workDialog(command, "txtSoftware", title, {}, true, before);
 }
 
 Seen version(QToolButton* command, const std::optional<QString>& number,
              const std::optional<QDate>& date = {},
              const std::function<void(QDialog*)>& before = {})
 {
-    return workDialog([command] { command->click(); }, "txtVersion", number, date, true, before);
+    return workDialog(command, "txtVersion", number, date, true, before);
 }
 
-// Runs a command that must not open any dialog; true when none opened.
-bool opensNoDialog(const std::function<void()>& command)
-{
-    bool opened = false;
-    OnNextModal(
-        [&](QWidget* widget) {
-            opened = true;
-            qobject_cast<QDialog*>(widget)->reject();
-        },
-        200);
-    command();
-    QTest::qWait(250);
-    return !opened;
-}
-
-QStringList items(const QListWidget* list)
-{
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out << list->item(i)->text();
-    return out;
-}
-
-QStringList titles(const QComboBox* box)
-{
-    QStringList out;
-    for (int i = 0; i < box->count(); ++i)
-        out << box->itemText(i);
-    return out;
-}
-
-bool detailCommandsEnabled(const frmVantor& w, bool enabled)
+bool detailCommandsEnabled(const MainWindow& w, bool enabled)
 {
     for (const QToolButton* b : {w.cmdAddFile, w.cmdEditFile, w.cmdDeleteFile, w.cmdAddChange,
                                  w.cmdEditChange, w.cmdDeleteChange}) {
@@ -111,41 +68,6 @@ bool detailCommandsEnabled(const frmVantor& w, bool enabled)
     return true;
 }
 
-void failOn(TestEnv& env, const char* when, const char* table)
-{
-    env.db().run(QStringLiteral("CREATE TRIGGER [fail] BEFORE %1 ON [%2] BEGIN "
-                                "SELECT RAISE(ABORT, 'disk is full'); END")
-                     .arg(QLatin1String(when), QLatin1String(table)));
-}
-
-void stopFailing(TestEnv& env)
-{
-    env.db().run(QStringLiteral("DROP TRIGGER [fail]"));
-}
-
-// Presses OK while the database refuses the write, then lets it work again before Cancel,
-// so that anything kept back from the failed OK would be written by what follows.
-bool staysOpenOnFailure(TestEnv& env, QToolButton* command, const char* textBox,
-                        const QString& text)
-{
-    bool stayedOpen = false;
-    workDialog([command] { command->click(); }, textBox, text, {}, false,
-               [&](QDialog* d) {
-                   d->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
-                   stayedOpen = d->isVisible();
-                   stopFailing(env);
-               });
-    return stayedOpen;
-}
-
-bool sawFailure(const TestEnv& env)
-{
-    for (const MsgBoxCall& c : env.msgs.calls) {
-        if (c.icon == MsgIcon::Critical && c.text.contains(QStringLiteral("disk is full")))
-            return true;
-    }
-    return false;
-}
 } // namespace
 
 class TestTitles : public QObject {
@@ -161,33 +83,33 @@ private slots:
         QString text;
         QDate date;
         QSize size;
+        EditMode mode = EditMode::Find;
         // Looks at the dialog and cancels it.
         auto look = [&](QToolButton* command) {
-            return workDialog(
-                [command] { command->click(); }, "", std::nullopt, {}, false,
-                [&](QDialog* d) {
-                    size = d->size();
-                    if (auto* t = d->findChild<QLineEdit*>(QStringLiteral("txtSoftware")))
-                        text = t->text();
-                    if (auto* t = d->findChild<QLineEdit*>(QStringLiteral("txtVersion")))
-                        text = t->text();
-                    if (auto* p = d->findChild<QDateEdit*>(QStringLiteral("dtpReleaseDate"))) {
-                        date = p->date();
-                        QCOMPARE(p->displayFormat(), QStringLiteral("MM/dd/yyyy"));
-                    }
-                });
+            return workDialog(command, "", std::nullopt, {}, false, [&](QDialog* d) {
+                size = d->size();
+                mode = qobject_cast<EditDialog*>(d)->mode();
+                if (auto* t = d->findChild<QLineEdit*>(QStringLiteral("txtSoftware")))
+                    text = t->text();
+                if (auto* t = d->findChild<QLineEdit*>(QStringLiteral("txtVersion")))
+                    text = t->text();
+                if (auto* p = d->findChild<QDateEdit*>(QStringLiteral("dtpReleaseDate"))) {
+                    date = p->date();
+                    QCOMPARE(p->displayFormat(), QStringLiteral("MM/dd/yyyy"));
+                }
+            });
         };
         Seen s = look(w->cmdAddSoftware);
         QCOMPARE(s.caption, QStringLiteral("Add Software"));
         QCOMPARE(text, QString());
         QCOMPARE(size, QSize(6195 / 15, 1185 / 15));
-        QCOMPARE(EditMode, qint16(1));
+        QCOMPARE(mode, EditMode::Add);
 
         SelectTitle(*w, QStringLiteral("Alpha"));
         s = look(w->cmdEditSoftware);
         QCOMPARE(s.caption, QStringLiteral("Edit Software"));
         QCOMPARE(text, QStringLiteral("Alpha"));
-        QCOMPARE(EditMode, qint16(2));
+        QCOMPARE(mode, EditMode::Edit);
 
         s = look(w->cmdAddVersion);
         QCOMPARE(s.caption, QStringLiteral("Add Version"));
@@ -220,7 +142,7 @@ private slots:
             env.msgs.clear();
             const Seen s = software(w->cmdAddSoftware, dup);
             QVERIFY2(s.openAfterOk, qPrintable(dup));
-            QCOMPARE(env.msgs.lastText(), kDuplicate);
+            QCOMPARE(env.msgs.lastText(), Msg::kDuplicateTitle);
         }
         QCOMPARE(env.count("Software"), 2);
 
@@ -246,7 +168,7 @@ private slots:
         Seen s = software(w->cmdAddSoftware, odd);
         QVERIFY(s.opened && !s.openAfterOk);
         QCOMPARE(env.scalar("SELECT SoftwareTitle FROM Software").toString(), odd);
-        QCOMPARE(titles(w->cboSoftware), QStringList{odd});
+        QCOMPARE(Titles(w->cboSoftware), QStringList{odd});
         QCOMPARE(w->cboSoftware->currentText(), odd);
         QVERIFY(env.scalar("SELECT Comments FROM Software").isNull());
         // The new title is selected as if chosen: versions can be added, details cannot yet.
@@ -280,7 +202,7 @@ private slots:
         auto w = env.openWindow();
         Seen s = software(w->cmdAddSoftware, QString());
         QVERIFY(s.openAfterOk);
-        QCOMPARE(env.msgs.lastText(), kFieldsMissing);
+        QCOMPARE(env.msgs.lastText(), Msg::kFieldsMissing);
         QCOMPARE(env.count("Software"), 0);
 
         s = software(w->cmdAddSoftware, QStringLiteral("   "));
@@ -299,9 +221,8 @@ private slots:
         auto w = env.openWindow();
 
         // Cancel with no title shown only closes the dialog.
-        Seen s = software(w->cmdAddSoftware, QStringLiteral("Gamma"), [](QDialog* d) {
-            d->findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
-        });
+        Seen s = software(w->cmdAddSoftware, QStringLiteral("Gamma"),
+                          [](QDialog* d) { Click(d, "cmdCancel"); });
         QVERIFY(s.opened);
         QCOMPARE(w->cboSoftware->currentIndex(), -1);
         QCOMPARE(env.count("Software"), 2);
@@ -310,7 +231,7 @@ private slots:
         w->lstVersionDate->setCurrentRow(1);
         s = software(w->cmdAddSoftware, QStringLiteral("BETA"));
         QVERIFY(s.openAfterOk);
-        QCOMPARE(env.msgs.lastText(), kDuplicate);
+        QCOMPARE(env.msgs.lastText(), Msg::kDuplicateTitle);
         QCOMPARE(w->dataSoftware->recordSource(), Sql::SoftwareByTitle(QStringLiteral("Alpha")));
         QCOMPARE(w->dataSoftware->RecordCount(), 1);
         QCOMPARE(w->dataSoftware->Field("SoftwareTitle").toString(), QStringLiteral("Alpha"));
@@ -319,16 +240,14 @@ private slots:
 
         // Closed by its close box after a refusal, the dialog leaves the shown title's
         // comments bound to the shown title.
-        workDialog([&] { w->cmdAddSoftware->click(); }, "txtSoftware", QStringLiteral("beta"), {},
-                   false,
+        workDialog(w->cmdAddSoftware, "txtSoftware", QStringLiteral("beta"), {}, false,
                    [](QDialog* d) {
-                       d->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+                       Click(d, "cmdOK");
                        d->close();
                    });
-        QCOMPARE(env.msgs.lastText(), kDuplicate);
+        QCOMPARE(env.msgs.lastText(), Msg::kDuplicateTitle);
         QCOMPARE(w->dataSoftware->Field("SoftwareTitle").toString(), QStringLiteral("Alpha"));
-        w->txtComments->selectAll();
-        w->txtComments->insertPlainText(QStringLiteral("typed later"));
+        typeOver(w->txtComments, QStringLiteral("typed later"));
         SelectTitle(*w, QStringLiteral("Beta"));
         QCOMPARE(
             env.scalar("SELECT Comments FROM Software WHERE SoftwareTitle = 'Alpha'").toString(),
@@ -345,8 +264,8 @@ private slots:
         const qint64 beta = env.addTitle(QStringLiteral("Beta"));
         auto w = env.openWindow();
 
-        QVERIFY(opensNoDialog([&] { w->cmdEditSoftware->click(); }));
-        QCOMPARE(env.msgs.lastText(), QStringLiteral("You have not selected a record to edit."));
+        QVERIFY(!WorkDialog(w->cmdEditSoftware).opened);
+        QCOMPARE(env.msgs.lastText(), Msg::kNoRecordToEdit);
         env.msgs.clear();
 
         SelectTitle(*w, QStringLiteral("Beta"));
@@ -364,13 +283,13 @@ private slots:
         // Another title's name, in any letter case, would hide one of the two.
         const Seen s = software(w->cmdEditSoftware, QStringLiteral("alpha"));
         QVERIFY(s.openAfterOk);
-        QCOMPARE(env.msgs.lastText(), kDuplicate);
-        QCOMPARE(titles(w->cboSoftware), (QStringList{"Alpha", "BETA"}));
+        QCOMPARE(env.msgs.lastText(), Msg::kDuplicateTitle);
+        QCOMPARE(Titles(w->cboSoftware), (QStringList{"Alpha", "BETA"}));
         QCOMPARE(w->cboSoftware->currentText(), QStringLiteral("BETA"));
         QCOMPARE(w->dataSoftware->Field("SoftwareID").toLongLong(), beta);
 
         software(w->cmdEditSoftware, QStringLiteral("Gamma"));
-        QCOMPARE(titles(w->cboSoftware), (QStringList{"Alpha", "Gamma"}));
+        QCOMPARE(Titles(w->cboSoftware), (QStringList{"Alpha", "Gamma"}));
         QCOMPARE(w->cboSoftware->currentText(), QStringLiteral("Gamma"));
         QCOMPARE(env.count("Software"), 2);
     }
@@ -392,15 +311,14 @@ private slots:
         auto w = env.openWindow();
 
         w->cmdDeleteSoftware->click();
-        QCOMPARE(env.msgs.lastText(), QStringLiteral("There is no record to delete."));
+        QCOMPARE(env.msgs.lastText(), Msg::kNoRecord);
 
         SelectTitle(*w, QStringLiteral("Alpha"));
         env.msgs.clear();
         w->cmdDeleteSoftware->click(); // answered No
         QCOMPARE(env.msgs.count(), 1);
         const MsgBoxCall ask = env.msgs.calls.first();
-        QCOMPARE(ask.text, QStringLiteral("Are you sure you want to delete this software and all "
-                                          "its related items?"));
+        QCOMPARE(ask.text, Msg::kDeleteTitle);
         QVERIFY(ask.buttons == MsgButtons::YesNo && ask.defaultButton == MsgResult::No);
         QCOMPARE(env.count("Software") + env.count("Versions") + env.count("Changes") +
                      env.count("Files") + env.count("Problems"),
@@ -424,7 +342,7 @@ private slots:
                  4);
 
         // The window is as after start-up.
-        QCOMPARE(titles(w->cboSoftware), QStringList{"Beta"});
+        QCOMPARE(Titles(w->cboSoftware), QStringList{"Beta"});
         QCOMPARE(w->cboSoftware->currentIndex(), -1);
         QVERIFY(w->cboSoftware->currentText().isEmpty());
         for (const QListWidget* l : {w->lstVersionDate, w->lstVersionID, w->lstChanges,
@@ -440,9 +358,8 @@ private slots:
 
         // Even reached, adding a version has no title to go to.
         env.msgs.clear();
-        QVERIFY(opensNoDialog([&] { w->cmdAddVersion_Click(); }));
-        QCOMPARE(env.msgs.lastText(),
-                 QStringLiteral("You have not selected a software record to add a version to."));
+        QVERIFY(!WorkDialog([&] { w->form->cmdAddVersion_Click(); }).opened);
+        QCOMPARE(env.msgs.lastText(), Msg::kNoTitleForVersion);
         QCOMPARE(env.count("Versions"), 1);
 
         SelectTitle(*w, QStringLiteral("Beta"));
@@ -461,36 +378,26 @@ private slots:
         const qint64 v = env.addVersion(alpha, QStringLiteral("1.0"), QDate(2000, 1, 1));
         env.addChange(v, QStringLiteral("c"));
         env.addTitle(QStringLiteral("Beta"));
-        auto w = env.openWindow();
-        SelectTitle(*w, QStringLiteral("Alpha"));
+        auto w = env.openWindow(QStringLiteral("Alpha"));
 
         // A failed add keeps the dialog open; what it tried to write is never written later.
-        failOn(env, "INSERT", "Software");
-        QVERIFY(staysOpenOnFailure(env, w->cmdAddSoftware, "txtSoftware", QStringLiteral("Gamma")));
-        QVERIFY(sawFailure(env));
+        QVERIFY(RefusedSaveStaysOpen(env, "INSERT", "Software", w->cmdAddSoftware,
+                                     {{"txtSoftware", QStringLiteral("Gamma")}}));
         SelectTitle(*w, QStringLiteral("Beta"));
         SelectTitle(*w, QStringLiteral("Alpha"));
         QCOMPARE(env.count("Software"), 2);
-        QCOMPARE(titles(w->cboSoftware), (QStringList{"Alpha", "Beta"}));
+        QCOMPARE(Titles(w->cboSoftware), (QStringList{"Alpha", "Beta"}));
 
         // The same for a rename.
-        env.msgs.clear();
-        failOn(env, "UPDATE", "Software");
-        QVERIFY(
-            staysOpenOnFailure(env, w->cmdEditSoftware, "txtSoftware", QStringLiteral("Renamed")));
-        QVERIFY(sawFailure(env));
+        QVERIFY(RefusedSaveStaysOpen(env, "UPDATE", "Software", w->cmdEditSoftware,
+                                     {{"txtSoftware", QStringLiteral("Renamed")}}));
         SelectTitle(*w, QStringLiteral("Beta"));
         QCOMPARE(env.scalar("SELECT COUNT(*) FROM Software WHERE SoftwareTitle = 'Alpha'").toInt(),
                  1);
         SelectTitle(*w, QStringLiteral("Alpha"));
 
         // A failed title delete leaves the title and everything under it shown.
-        env.msgs.clear();
-        failOn(env, "DELETE", "Software");
-        env.msgs.answer(MsgResult::Yes);
-        w->cmdDeleteSoftware->click();
-        stopFailing(env);
-        QVERIFY(sawFailure(env));
+        QVERIFY(RefusedDelete(env, "Software", w->cmdDeleteSoftware));
         QCOMPARE(env.count("Software") + env.count("Versions") + env.count("Changes"), 4);
         QCOMPARE(w->cboSoftware->currentText(), QStringLiteral("Alpha"));
         QCOMPARE(w->dataSoftware->Field("SoftwareTitle").toString(), QStringLiteral("Alpha"));
@@ -498,30 +405,21 @@ private slots:
         QVERIFY(w->cmdAddVersion->isEnabled());
 
         // Versions: a failed add is not written by the next move either.
-        env.msgs.clear();
-        failOn(env, "INSERT", "Versions");
-        QVERIFY(staysOpenOnFailure(env, w->cmdAddVersion, "txtVersion", QStringLiteral("2.0")));
-        QVERIFY(sawFailure(env));
+        QVERIFY(RefusedSaveStaysOpen(env, "INSERT", "Versions", w->cmdAddVersion,
+                                     {{"txtVersion", QStringLiteral("2.0")}}));
         SelectTitle(*w, QStringLiteral("Beta"));
         SelectTitle(*w, QStringLiteral("Alpha"));
         QCOMPARE(env.count("Versions"), 1);
-        QCOMPARE(items(w->lstVersionID), QStringList{QString::number(v)});
+        QCOMPARE(Lines(w->lstVersionID), QStringList{QString::number(v)});
 
-        env.msgs.clear();
-        failOn(env, "UPDATE", "Versions");
-        QVERIFY(staysOpenOnFailure(env, w->cmdEditVersion, "txtVersion", QStringLiteral("1.1")));
-        QVERIFY(sawFailure(env));
+        QVERIFY(RefusedSaveStaysOpen(env, "UPDATE", "Versions", w->cmdEditVersion,
+                                     {{"txtVersion", QStringLiteral("1.1")}}));
         SelectTitle(*w, QStringLiteral("Beta"));
         QCOMPARE(env.scalar("SELECT ReleaseNumber FROM Versions").toString(),
                  QStringLiteral("1.0"));
         SelectTitle(*w, QStringLiteral("Alpha"));
 
-        env.msgs.clear();
-        failOn(env, "DELETE", "Versions");
-        env.msgs.answer(MsgResult::Yes);
-        w->cmdDeleteVersion->click();
-        stopFailing(env);
-        QVERIFY(sawFailure(env));
+        QVERIFY(RefusedDelete(env, "Versions", w->cmdDeleteVersion));
         QCOMPARE(env.count("Versions") + env.count("Changes"), 2);
         QCOMPARE(w->lstVersionDate->count(), 1);
         QCOMPARE(w->lstChanges->count(), 1);
@@ -532,19 +430,18 @@ private slots:
         TestEnv env;
         const qint64 alpha = env.addTitle(QStringLiteral("Alpha"));
         env.addTitle(QStringLiteral("Beta"));
-        auto w = env.openWindow();
-        SelectTitle(*w, QStringLiteral("Alpha"));
+        auto w = env.openWindow(QStringLiteral("Alpha"));
         QVERIFY(w->cmdAddVersion->isEnabled());
         QVERIFY(detailCommandsEnabled(*w, false));
 
         Seen s = version(w->cmdAddVersion, QString());
         QVERIFY(s.openAfterOk);
-        QCOMPARE(env.msgs.lastText(), kFieldsMissing);
+        QCOMPARE(env.msgs.lastText(), Msg::kFieldsMissing);
         QCOMPARE(env.count("Versions"), 0);
 
         s = version(w->cmdAddVersion, QStringLiteral("1.0.0"), QDate(2001, 2, 3));
         QVERIFY(!s.openAfterOk);
-        QCOMPARE(items(w->lstVersionDate),
+        QCOMPARE(Lines(w->lstVersionDate),
                  QStringList{QStringLiteral("1.0.0") + QString(15, ' ') + "02/03/2001"});
         QCOMPARE(w->lstVersionDate->currentRow(), 0);
         QCOMPARE(w->lstVersionID->currentRow(), 0);
@@ -555,8 +452,8 @@ private slots:
         const QString twenty = QStringLiteral("12345678901234567890");
         version(w->cmdAddVersion, twenty, QDate(1601, 1, 1));
         version(w->cmdAddVersion, QStringLiteral("1.0.0"), QDate(2001, 2, 3));
-        QCOMPARE(items(w->lstVersionDate).value(1), twenty + "01/01/1601");
-        QCOMPARE(items(w->lstVersionDate).value(2), items(w->lstVersionDate).value(0));
+        QCOMPARE(Lines(w->lstVersionDate).value(1), twenty + "01/01/1601");
+        QCOMPARE(Lines(w->lstVersionDate).value(2), Lines(w->lstVersionDate).value(0));
         QCOMPARE(w->lstVersionDate->currentRow(), 0);
         QCOMPARE(w->lstVersionID->count(), 3);
 
@@ -567,7 +464,7 @@ private slots:
         s = version(w->cmdEditVersion, odd, QDate(9999, 12, 31));
         QVERIFY(!s.openAfterOk);
         QCOMPARE(w->lstVersionDate->currentRow(), 0);
-        QCOMPARE(items(w->lstVersionDate).value(1), odd + QString(2, ' ') + "12/31/9999");
+        QCOMPARE(Lines(w->lstVersionDate).value(1), odd + QString(2, ' ') + "12/31/9999");
         QCOMPARE(env.scalar("SELECT ReleaseNumber || '|' || ReleaseDate || '|' || SoftwareID "
                             "FROM Versions WHERE ReleaseID = ?",
                             {editedId})
@@ -579,8 +476,8 @@ private slots:
         version(w->cmdAddVersion, QStringLiteral("  "));
         version(w->cmdAddVersion, longNumber);
         QCOMPARE(env.count("Versions"), 5);
-        QVERIFY(items(w->lstVersionDate).value(4).startsWith(longNumber));
-        QVERIFY(items(w->lstVersionDate).value(4).endsWith("08/16/1999"));
+        QVERIFY(Lines(w->lstVersionDate).value(4).startsWith(longNumber));
+        QVERIFY(Lines(w->lstVersionDate).value(4).endsWith("08/16/1999"));
         QCOMPARE(env.scalar("SELECT COUNT(*) FROM Versions WHERE ReleaseNumber = '  '").toInt(), 1);
 
         // Another title's versions are not touched.
@@ -601,20 +498,17 @@ private slots:
         env.addFile(v1, QStringLiteral("A.DLL"), QStringLiteral("1"), QDate(2000, 1, 1));
         env.addProblem(alpha, QStringLiteral("p"), QStringLiteral("s"));
         env.addTitle(QStringLiteral("Empty"));
-        auto w = env.openWindow();
-
-        SelectTitle(*w, QStringLiteral("Empty"));
-        QVERIFY(opensNoDialog([&] { w->cmdEditVersion->click(); }));
-        QCOMPARE(env.msgs.lastText(), QStringLiteral("You have not selected a record to edit."));
+        auto w = env.openWindow(QStringLiteral("Empty"));
+        QVERIFY(!WorkDialog(w->cmdEditVersion).opened);
+        QCOMPARE(env.msgs.lastText(), Msg::kNoRecordToEdit);
         w->cmdDeleteVersion->click();
-        QCOMPARE(env.msgs.lastText(), QStringLiteral("You have not selected a record to delete."));
+        QCOMPARE(env.msgs.lastText(), Msg::kNoRecordToDelete);
 
         SelectTitle(*w, QStringLiteral("Alpha"));
         w->lstVersionDate->setCurrentRow(1);
         env.msgs.clear();
         w->cmdDeleteVersion->click(); // answered No
-        QCOMPARE(env.msgs.lastText(), QStringLiteral("Are you sure you want to delete this version "
-                                                     "and all its related information?"));
+        QCOMPARE(env.msgs.lastText(), Msg::kDeleteVersion);
         QCOMPARE(env.count("Versions") + env.count("Changes") + env.count("Files"), 6);
         QCOMPARE(w->lstVersionDate->currentRow(), 1);
 
@@ -626,9 +520,9 @@ private slots:
         QCOMPARE(env.count("Versions") + env.count("Changes") + env.count("Files") +
                      env.count("Problems"),
                  4);
-        QCOMPARE(items(w->lstVersionID), QStringList{QString::number(v1)});
+        QCOMPARE(Lines(w->lstVersionID), QStringList{QString::number(v1)});
         QCOMPARE(w->lstVersionDate->currentRow(), 0);
-        QCOMPARE(items(w->lstChanges), QStringList{"one"});
+        QCOMPARE(Lines(w->lstChanges), QStringList{"one"});
         QCOMPARE(w->lstFiles->count(), 1);
 
         env.msgs.answer(MsgResult::Yes);

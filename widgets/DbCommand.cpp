@@ -2,6 +2,7 @@
 
 #include "core/data/Connection.h"
 #include "core/data/DbError.h"
+#include "core/data/RecordSource.h"
 #include "widgets/MsgBox.h"
 
 void ShowDbError(const QString& text)
@@ -36,4 +37,12 @@ bool RunCommand(Connection* connection, const std::function<void()>& body)
             connection->noteFailure(e.text());
         return false;
     }
+}
+
+void FindRow(RecordSource* set, const QString& criterion, const QString& missingText)
+{
+    if (!set->isBOF())
+        set->MoveFirst();
+    if (!set->Find(criterion))
+        throw DbError(missingText);
 }

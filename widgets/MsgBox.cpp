@@ -61,6 +61,13 @@ void MsgInform(const QString& text)
     MsgBox(text);
 }
 
+bool MsgRequire(bool holds, const QString& whyNot)
+{
+    if (!holds)
+        MsgInform(whyNot);
+    return holds;
+}
+
 bool MsgConfirm(const QString& text)
 {
     return MsgBox(text, MsgIcon::Question, MsgButtons::YesNo, MsgResult::No) == MsgResult::Yes;

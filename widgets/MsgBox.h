@@ -22,6 +22,9 @@ MsgResult MsgBox(const QString& text, MsgIcon icon = MsgIcon::Information,
 
 // A refused command: information icon, OK.
 void MsgInform(const QString& text);
+// What a command needs before it runs: true when it holds; otherwise the user is told why, as a
+// refused command is, and the command does nothing.
+bool MsgRequire(bool holds, const QString& whyNot);
 // A delete: Yes and No, question icon, No the default. True only for Yes.
 bool MsgConfirm(const QString& text);
 

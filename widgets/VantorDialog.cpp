@@ -1,25 +1,18 @@
 #include "widgets/VantorDialog.h"
 
-#include "core/data/DbError.h"
-#include "core/data/RecordSource.h"
-#include "core/settings/Settings.h"
-#include "mainwindow/frmVantor.h"
-#include "widgets/DbCommand.h"
-#include "widgets/MsgBox.h"
 #include "widgets/WindowHelpers.h"
 
 #include <QDateEdit>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 
-VantorDialog::VantorDialog(frmVantor* main, const char* name, const QString& caption,
+VantorDialog::VantorDialog(QWidget* parent, const char* name, const QString& caption,
                            int clientWidth, int clientHeight)
-    : QDialog(main, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                        Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_main(main)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                          Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint)
 {
     setObjectName(QLatin1String(name));
     setWindowTitle(caption);
@@ -31,6 +24,11 @@ VantorDialog::VantorDialog(frmVantor* main, const char* name, const QString& cap
     QFont font(QStringLiteral("Arial Narrow"));
     font.setPointSize(8);
     setFont(font);
+}
+
+void VantorDialog::cmdCancel_Click()
+{
+    unload(false);
 }
 
 void VantorDialog::keyPressEvent(QKeyEvent* event)
@@ -77,7 +75,7 @@ QLabel* VantorDialog::makeLabel(const char* name, const QString& caption, int le
     return l;
 }
 
-QDateEdit* VantorDialog::makeDatePicker(const char* name, int left, int top, int width, int height)
+QDateEdit* VantorDialog::makeDatePicker(const char* name, int left, int top, int width)
 {
     auto* d = new QDateEdit(this);
     d->setObjectName(QLatin1String(name));
@@ -85,69 +83,29 @@ QDateEdit* VantorDialog::makeDatePicker(const char* name, int left, int top, int
     d->setCalendarPopup(true);
     d->setDateRange(QDate(1601, 1, 1), QDate(9999, 12, 31));
     d->setDate(QDate(1999, 8, 16));
-    SetGeometryTwips(d, left, top, width, height);
+    SetGeometryTwips(d, left, top, width, 315);
     return d;
+}
+
+QLineEdit* VantorDialog::makeField(const char* labelName, const QString& caption, int labelLeft,
+                                   int labelWidth, const char* name, int left, int top, int width)
+{
+    makeLabel(labelName, caption, labelLeft, top + 60, labelWidth, 195);
+    return makeLineEdit(name, left, top, width);
+}
+
+void VantorDialog::makeOkCancel(int left, int top, std::initializer_list<QWidget*> fields)
+{
+    cmdOK = makeButton("cmdOK", QStringLiteral("OK"), left, top);
+    cmdCancel = makeButton("cmdCancel", QStringLiteral("Cancel"), left + 1260, top);
+    QList<QWidget*> chain(fields);
+    chain << cmdOK << cmdCancel;
+    SetTabOrder(chain);
+    connect(cmdOK, &QPushButton::clicked, this, &VantorDialog::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &VantorDialog::cmdCancel_Click);
 }
 
 void VantorDialog::unload(bool accepted)
 {
     UnloadDialog(this, accepted);
-}
-
-bool VantorDialog::loadDetailRow(RecordSource* set, const QString& criterion,
-                                 const QString& missingText, const std::function<void()>& show)
-{
-    return RunCommand(m_main->connection(), [&] {
-        set->MoveFirst();
-        if (!set->Find(criterion))
-            throw DbError(missingText);
-        show();
-    });
-}
-
-bool VantorDialog::filledIn(std::initializer_list<QString> texts)
-{
-    for (const QString& t : texts) {
-        if (t.isEmpty()) {
-            MsgInform(QStringLiteral("You have not filled in all the necessary fields."));
-            return false;
-        }
-    }
-    return true;
-}
-
-bool VantorDialog::saveDetailRow(const DetailRow& row)
-{
-    RecordSource* set = row.set;
-    const QString releaseId = frmVantor::SelectedKey(m_main->lstVersionDate, m_main->lstVersionID);
-    if (EditMode == 1 && releaseId.isEmpty()) {
-        MsgInform(kNoVersionSelected);
-        return false;
-    }
-    bool listed = false;
-    const bool ok = RunCommand(m_main->connection(), [&] {
-        if (EditMode == 1) {
-            set->AddNew();
-            set->setField(QStringLiteral("ReleaseID"), releaseId.toLongLong());
-        } else if (!set->hasCurrentRow() || set->Field(row.keyField).toString() != row.key) {
-            set->MoveFirst();
-            if (!set->Find(row.findCriterion))
-                throw DbError(row.missingText);
-        }
-        row.setFields();
-        set->Update();
-        set->Requery();
-        row.relist();
-        listed = true;
-        if (row.list->count() > 0)
-            row.list->setCurrentRow(0);
-    });
-    if (!ok) {
-        // Nothing of this attempt may be saved later by a move of the set.
-        set->CancelUpdate();
-        // A save that failed at the very end leaves lines in the list that are not stored.
-        if (listed)
-            RunCommand(m_main->connection(), row.relist);
-    }
-    return ok;
 }

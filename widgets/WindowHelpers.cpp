@@ -60,6 +60,12 @@ void SetGeometryTwips(QWidget* w, int left, int top, int width, int height)
     w->setGeometry(twips(left), twips(top), twips(width), twips(height));
 }
 
+void SetTabOrder(const QList<QWidget*>& chain)
+{
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
+}
+
 void CenterForm(QWidget* window)
 {
     QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();

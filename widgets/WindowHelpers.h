@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+
 class QAbstractButton;
 class QWidget;
 class QDialog;
@@ -12,6 +14,9 @@ constexpr int twips(int tw)
 }
 
 void SetGeometryTwips(QWidget* w, int left, int top, int width, int height);
+
+// Tab goes from each widget of the chain to the next.
+void SetTabOrder(const QList<QWidget*>& chain);
 
 // Places a window in the middle of the whole screen (not the work area); no clamping.
 void CenterForm(QWidget* window);

@@ -6,7 +6,6 @@
 
 QString IniFilePath;
 QString DatabasePath;
-qint16 EditMode = 0;
 
 namespace {
 QString& programFolderOverride()

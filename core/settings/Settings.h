@@ -8,8 +8,6 @@
 extern QString IniFilePath;
 // The database path as start-up read it; the fallback when the path is read again.
 extern QString DatabasePath;
-// Tells an editing dialog its mode: 1 add, 2 edit (find, for the problem dialog).
-extern qint16 EditMode;
 
 // The folder of the executable, unless a test has set another one.
 QString ProgramFolder();
