@@ -101,6 +101,11 @@ QString CopyDatabase(const QString& from, const QString& to,
             QFile::remove(to);
         throw;
     }
+    try {
+        target->engine().settle();
+    } catch (const DbError&) {
+        // The copy is committed; the server brings its figures up to date by itself later.
+    }
     return QStringLiteral("Copied %1 from %2 to %3.")
         .arg(counts.join(QStringLiteral(", ")), ShownDatabase(from), ShownDatabase(to));
 }

@@ -91,6 +91,9 @@ public:
     // Rows were inserted with the keys they had in another database: keys given out from now
     // on follow the largest.
     virtual void keysWritten(const QString& table) = 0;
+    // A large copy into the database was committed: whatever the engine keeps about its tables
+    // for planning reads is brought up to date. Outside a transaction.
+    virtual void settle() = 0;
 
     // One statement in the engine's own dialect, for tests and one-off reads; a database file
     // only.

@@ -349,8 +349,14 @@ void PgEngine::keysWritten(const QString& name)
     exec({"SELECT setval(pg_get_serial_sequence('" + t.table + "', '" + t.key() +
               "'), coalesce(max(" + quoted(t.key()) + "), 0) + 1, false) FROM " + quoted(t.table),
           {}});
-    // The planner's figures for a table just filled.
-    m_link.command(("ANALYZE " + quoted(t.table)).constData());
+}
+
+void PgEngine::settle()
+{
+    // The planner's figures for tables just filled, and the map of pages whose rows everyone
+    // sees, without which the keys of a set cannot come from the index alone.
+    for (const PgTable& t : PgTables())
+        m_link.command(("VACUUM ANALYZE " + quoted(t.table)).constData());
 }
 
 QSqlQuery PgEngine::run(const QString&, const QVariantList&)

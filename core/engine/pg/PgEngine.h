@@ -20,29 +20,39 @@ public:
     // Vantor's tables when mode allows. Throws DbError naming the server and database.
     static std::unique_ptr<PgEngine> open(const QString& uri, OpenMode mode);
 
-    const std::vector<QString>& columns(const QString& table) override;
-    void readRows(const QString& table, const qint64* keys, int count, QVariant* values,
-                  char* present) override;
-    std::vector<qint64> keys(const QString& table, const QString& where) override;
-    std::vector<qint64> scanFields(const QString& table, const QString& where,
-                                   const QStringList& fields, const FieldsSink& row) override;
-    void readFields(const QString& table, const QStringList& fields, const qint64* keys, int count,
-                    const KeyedFieldsSink& row) override;
-    std::vector<qint64> keysWhereEqual(const QString& table, const QString& field,
-                                       const QVariant& value) override;
-
-    qint64 insert(const QString& table, const QStringList& fields,
-                  const QVariantList& values) override;
-    void update(const QString& table, qint64 key, const QStringList& fields,
-                const QVariantList& values) override;
-    void remove(const QString& table, qint64 key) override;
-
+    // A command begins by making sure the server is still there, reaching it again if it came
+    // back; a failed statement makes the server refuse the rest, so commit reports it.
     void begin() override;
     void commit() override;
     void rollback() override;
 
+    // Sets, in key order, by WHERE texts translated into parameters: whole results, binary,
+    // each statement prepared once per connection.
+    std::vector<qint64> keys(const QString& table, const QString& where) override;
+    std::vector<qint64> scanFields(const QString& table, const QString& where,
+                                   const QStringList& fields, const FieldsSink& row) override;
+    std::vector<qint64> keysWhereEqual(const QString& table, const QString& field,
+                                       const QVariant& value) override;
+
+    // Rows by key, a block of keys in one statement. The rows of the block cache carry their
+    // row versions, which the engine keeps.
+    const std::vector<QString>& columns(const QString& table) override;
+    void readRows(const QString& table, const qint64* keys, int count, QVariant* values,
+                  char* present) override;
+    void readFields(const QString& table, const QStringList& fields, const qint64* keys, int count,
+                    const KeyedFieldsSink& row) override;
+
+    // An update or delete names the version of the row that was read, and one that finds
+    // another is refused as RowConflict.
+    void remove(const QString& table, qint64 key) override;
+    void update(const QString& table, qint64 key, const QStringList& fields,
+                const QVariantList& values) override;
+    qint64 insert(const QString& table, const QStringList& fields,
+                  const QVariantList& values) override;
+
     Rows query(const QString& sql, const QVariantList& values) override;
     void keysWritten(const QString& table) override;
+    void settle() override;
     QSqlQuery run(const QString& sql, const QVariantList& values) override;
     QSqlDatabase db() const override;
 

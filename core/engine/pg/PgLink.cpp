@@ -357,9 +357,10 @@ PgLink::PgLink(const QString& uri) : m_uri(uri)
         m_values.push_back("Vantor");
     }
     m_secrets.removeAll(QString());
-    m_where = QStringLiteral("database \"%1\" on the server %2%3")
+    m_where = QStringLiteral("database \"%1\" on %2%3")
                   .arg(dbname.isEmpty() ? QStringLiteral("(your user name)") : dbname,
-                       host.isEmpty() ? QStringLiteral("on this computer") : host,
+                       host.isEmpty() ? QStringLiteral("the server on this computer")
+                                      : QStringLiteral("the server ") + host,
                        port.isEmpty() ? QString() : QStringLiteral(", port ") + port);
     m_where = masked(m_where);
 }
@@ -439,9 +440,9 @@ bool PgLink::lost() const
 
 DbError PgLink::unreachable(const QString& detail) const
 {
-    QString text = QStringLiteral("The database server of the %1 cannot be reached; the command "
-                                  "was not carried out. What you typed stays: try again once "
-                                  "the server is back.")
+    QString text = QStringLiteral("The database server cannot be reached (%1); the command was "
+                                  "not carried out. What you typed stays: try again once the "
+                                  "server is back.")
                        .arg(m_where);
     if (!detail.isEmpty())
         text += QStringLiteral(" (") + detail + QLatin1Char(')');
