@@ -48,8 +48,8 @@ const char* const kStatements[] = {
     "CREATE INDEX changesreleaseindex ON changes (releaseid, changeid)",
     "CREATE INDEX filesreleaseindex ON files (releaseid, fileid)",
     "CREATE INDEX problemssoftwareindex ON problems (softwareid, problemid)",
-    "CREATE FUNCTION vantor_next_row_version() RETURNS trigger LANGUAGE plpgsql AS "
-    "$$ BEGIN NEW.row_version := OLD.row_version + 1; RETURN NEW; END $$",
+    ("CREATE FUNCTION vantor_next_row_version() RETURNS trigger LANGUAGE plpgsql AS "
+     "$$ BEGIN NEW.row_version := OLD.row_version + 1; RETURN NEW; END $$"),
 };
 
 // Two first connections at once would both create the tables; the second waits here and
