@@ -76,14 +76,21 @@ QString createDatabase()
     return name;
 }
 
-void halt()
+Halt::Halt()
 {
     script("halt");
 }
 
-void resume()
+Halt::~Halt()
 {
-    script("resume");
+    resume();
+}
+
+void Halt::resume()
+{
+    if (m_halted)
+        script("resume");
+    m_halted = false;
 }
 } // namespace PgTestServer
 

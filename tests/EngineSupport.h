@@ -24,9 +24,19 @@ QString setting(const char* name);
 QString admin(const QString& sql, const QString& database = QStringLiteral("postgres"));
 // A new empty database; its name.
 QString createDatabase();
-// Stops the server (folders and port kept) and starts it again.
-void halt();
-void resume();
+// Stops the server (folders and port kept) until resume(), or the end of the scope, starts it
+// again: a test that fails while it is away leaves it running for the next.
+class Halt {
+public:
+    Halt();
+    ~Halt();
+    void resume();
+    Halt(const Halt&) = delete;
+    Halt& operator=(const Halt&) = delete;
+
+private:
+    bool m_halted = true;
+};
 } // namespace PgTestServer
 
 // A fresh, empty Vantor database for one test on either engine: a file in a temporary folder,

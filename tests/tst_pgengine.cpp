@@ -406,14 +406,14 @@ private slots:
         auto s = d.source(Sql::kAllSoftware);
         FakeBox box;
         s->bind(&box, "Comments");
-        PgTestServer::halt();
+        PgTestServer::Halt away;
         box.type("typed while the server was away");
         const QString why = RunAsCommand(d.db(), [&] { s->Update(); });
         QVERIFY2(why.startsWith("The database server cannot be reached (database \"" +
                                 d.serverDatabase()),
                  qPrintable(why));
         QVERIFY(box.modified && box.text == "typed while the server was away");
-        PgTestServer::resume();
+        away.resume();
         QCOMPARE(RunAsCommand(d.db(), [&] { s->Update(); }), QString());
         QCOMPARE(d.scalar("SELECT [Comments] FROM [Software] WHERE [SoftwareID] = ?", {a}),
                  "typed while the server was away");

@@ -60,12 +60,12 @@ PgResult PgEngine::exec(const PgStatement& statement)
     } catch (const DbError& e) {
         if (!m_inTransaction)
             throw;
-        if (m_failedBy.isEmpty()) {
-            m_failedBy = e.text();
-            throw;
-        }
         // "current transaction is aborted": the failure that did it says more.
-        throw DbError(m_failedBy);
+        if (m_link.lastState() == "25P02" && !m_failedBy.isEmpty())
+            throw DbError(m_failedBy);
+        if (m_failedBy.isEmpty())
+            m_failedBy = e.text();
+        throw;
     }
 }
 

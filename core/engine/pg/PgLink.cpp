@@ -298,7 +298,7 @@ qint64 PgResult::integer(int row, int column) const
     }
 }
 
-PgLink::PgLink(const QString& uri) : m_uri(uri)
+PgLink::PgLink(const QString& uri)
 {
     // The password as written in the URI, and as libpq reads it, never goes into a message.
     static const QRegularExpression written(
@@ -320,49 +320,38 @@ PgLink::PgLink(const QString& uri) : m_uri(uri)
                                             "Vantor can read: %1")
                                  .arg(why)));
     }
-    QString host, port, dbname;
-    bool haveTimeout = false, haveName = false;
-    for (PQconninfoOption* o = options; o->keyword; ++o) {
-        if (!o->val)
-            continue;
+    takeOptions(options);
+    PQconninfoFree(options);
+}
+
+void PgLink::takeOptions(const PQconninfoOption* options)
+{
+    QHash<QByteArray, QString> given;
+    for (const PQconninfoOption* o = options; o->keyword; ++o) {
         const QByteArray key(o->keyword);
-        if (key == "client_encoding")
-            continue; // Vantor's texts are UTF-8 whatever the URI says
-        if (key == "password" && *o->val)
-            m_secrets << QString::fromUtf8(o->val);
-        haveTimeout |= key == "connect_timeout";
-        haveName |= key == "application_name";
-        if (key == "host")
-            host = QString::fromUtf8(o->val);
-        else if (key == "hostaddr" && host.isEmpty())
-            host = QString::fromUtf8(o->val);
-        else if (key == "port")
-            port = QString::fromUtf8(o->val);
-        else if (key == "dbname")
-            dbname = QString::fromUtf8(o->val);
+        // Vantor's texts are UTF-8 whatever the URI says.
+        if (!o->val || key == "client_encoding")
+            continue;
+        given.insert(key, QString::fromUtf8(o->val));
         m_keywords.push_back(key);
         m_values.push_back(QByteArray(o->val));
     }
-    PQconninfoFree(options);
+    if (!given.value("password").isEmpty())
+        m_secrets << given.value("password");
     m_keywords.push_back("client_encoding");
     m_values.push_back("UTF8");
-    // libpq counts this per address, so Vantor keeps its own deadline too; this one only
-    // guards a step that the deadline cannot see.
-    if (!haveTimeout) {
-        m_keywords.push_back("connect_timeout");
-        m_values.push_back(QByteArray::number(kConnectSeconds + 1));
-    }
-    if (!haveName) {
+    if (!given.contains("application_name")) {
         m_keywords.push_back("application_name");
         m_values.push_back("Vantor");
     }
-    m_secrets.removeAll(QString());
-    m_where = QStringLiteral("database \"%1\" on %2%3")
-                  .arg(dbname.isEmpty() ? QStringLiteral("(your user name)") : dbname,
-                       host.isEmpty() ? QStringLiteral("the server on this computer")
-                                      : QStringLiteral("the server ") + host,
-                       port.isEmpty() ? QString() : QStringLiteral(", port ") + port);
-    m_where = masked(m_where);
+    const QString host = given.value("host", given.value("hostaddr"));
+    const QString port = given.value("port");
+    const QString dbname = given.value("dbname");
+    m_where = masked(QStringLiteral("database \"%1\" on %2%3")
+                         .arg(dbname.isEmpty() ? QStringLiteral("(your user name)") : dbname,
+                              host.isEmpty() ? QStringLiteral("the server on this computer")
+                                             : QStringLiteral("the server ") + host,
+                              port.isEmpty() ? QString() : QStringLiteral(", port ") + port));
 }
 
 PgLink::~PgLink()
@@ -383,6 +372,9 @@ QString PgLink::user() const
     return m_conn ? QString::fromUtf8(PQuser(m_conn)) : QString();
 }
 
+// libpq's connect_timeout counts for each address of a host apart, and only where libpq waits
+// itself; connecting step by step, Vantor keeps one deadline for all of it. A name lookup still
+// blocks inside a step, for as long as the system's resolver lets it.
 QString PgLink::poll(bool reset)
 {
     using Clock = std::chrono::steady_clock;
@@ -517,6 +509,7 @@ PgResult PgLink::run(Prepared& p, const QVariantList& params)
 
 PgResult PgLink::exec(const QByteArray& sql, const QVariantList& params, bool inTransaction)
 {
+    m_lastState.clear();
     if (!inTransaction)
         ensureOpen();
     else if (lost())

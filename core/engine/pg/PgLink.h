@@ -12,6 +12,7 @@
 
 struct pg_conn;
 struct pg_result;
+struct _PQconninfoOption;
 
 // A value for an int8[] parameter: the keys of a block of rows.
 using KeyArray = QList<qint64>;
@@ -84,6 +85,8 @@ private:
         int generation = -1;
         std::vector<unsigned int> types;
     };
+    // The connection's settings from libpq's reading of the URI, with Vantor's own added.
+    void takeOptions(const _PQconninfoOption* options);
     Prepared& prepare(const QByteArray& sql);
     PgResult run(Prepared& p, const QVariantList& params);
     // Polls a connection that libpq has begun (or begun again) until it is open or the
@@ -92,7 +95,6 @@ private:
     DbError failure(pg_result* r) const;
     QString masked(const QString& text) const;
 
-    QString m_uri;
     std::vector<QByteArray> m_keywords, m_values;
     QStringList m_secrets; // what must never be shown: the password as written and as meant
     QString m_where;
