@@ -1,5 +1,9 @@
 #include "app/CommandLine.h"
 
+#include "core/data/Connection.h"
+#include "core/data/DatabaseCopy.h"
+#include "core/engine/DbError.h"
+
 #include <QCommandLineParser>
 #include <QFileInfo>
 
@@ -26,6 +30,13 @@ void addQtOptions(QCommandLineParser& parser)
         option.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(option);
     }
+}
+
+// A database setting from the command line: a file relative to the folder the program was
+// started in, not to the program's folder; a server address as it is.
+QString databaseArgument(const QString& path)
+{
+    return IsServerDatabase(path) ? path : QFileInfo(path).absoluteFilePath();
 }
 
 CommandLine refused(const QString& why, const QString& program)
@@ -55,34 +66,51 @@ CommandLine ParseCommandLine(const QStringList& arguments)
                                      QStringLiteral("Show the version and end."));
     const QCommandLineOption database(
         QStringLiteral("database"),
-        QStringLiteral("Open the database file PATH for this run only; the path kept in "
-                       "the settings file stays as it is. A missing file is created."),
+        QStringLiteral("Open the database PATH (a file, or a postgresql:// address) for this "
+                       "run only; the path kept in the settings file stays as it is. A missing "
+                       "file is created."),
         QStringLiteral("PATH"));
-    parser.addOptions({help, version, database});
+    const QCommandLineOption copy(
+        QStringLiteral("copy"),
+        QStringLiteral("Copy every record of the database FROM into the empty database TO, keeping "
+                       "their keys, and end; no window. Each is a file or a postgresql:// "
+                       "address; a missing file is created."),
+        QStringLiteral("FROM"));
+    parser.addOptions({help, version, database, copy});
+    parser.addPositionalArgument(QStringLiteral("TO"), QStringLiteral("The target of --copy."),
+                                 QStringLiteral("[TO]"));
     addQtOptions(parser);
 
     if (!parser.parse(arguments))
         return refused(parser.errorText(), program);
-    if (!parser.positionalArguments().isEmpty())
-        return refused(
-            QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first()),
-            program);
+    const QStringList positional = parser.positionalArguments();
+    const qsizetype wanted = parser.isSet(copy) ? 1 : 0;
+    if (positional.size() > wanted)
+        return refused(QStringLiteral("Unexpected argument '%1'.").arg(positional.at(wanted)),
+                       program);
     CommandLine c;
     if (parser.isSet(help)) {
         c.run = false;
         // Qt names the program on the usage line only once QCoreApplication exists.
         const QString text = parser.helpText();
-        c.output = QStringLiteral("Usage: %1 [options]\n").arg(program) +
+        c.output = QStringLiteral("Usage: %1 [options]\n       %1 --copy FROM TO\n").arg(program) +
                    text.mid(text.indexOf(QLatin1Char('\n')) + 1);
     } else if (parser.isSet(version)) {
         c.run = false;
         c.output = QStringLiteral("Vantor %1\n").arg(QStringLiteral(VANTOR_VERSION));
+    } else if (parser.isSet(copy)) {
+        if (positional.isEmpty() || parser.value(copy).isEmpty() || positional.first().isEmpty())
+            return refused(QStringLiteral("The option --copy needs a database to copy from and "
+                                          "one to copy to."),
+                           program);
+        c.copy = true;
+        c.copyFrom = databaseArgument(parser.value(copy));
+        c.copyTo = databaseArgument(positional.first());
     } else if (parser.isSet(database)) {
         const QString path = parser.value(database);
         if (path.isEmpty())
             return refused(QStringLiteral("The option --database needs a path."), program);
-        // Relative to the folder the program was started in, not to the program's folder.
-        c.databasePath = QFileInfo(path).absoluteFilePath();
+        c.databasePath = databaseArgument(path);
     }
     return c;
 }
@@ -100,4 +128,22 @@ int PrintCommandLineAnswer(const CommandLine& commandLine)
     std::fputs(commandLine.output.toLocal8Bit().constData(), stdout);
     std::fputs(commandLine.error.toLocal8Bit().constData(), stderr);
     return commandLine.exitCode;
+}
+
+int RunCopyCommand(const CommandLine& commandLine)
+{
+    try {
+        const QString summary =
+            CopyDatabase(commandLine.copyFrom, commandLine.copyTo, [](const QString& line) {
+                std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+            });
+        std::fprintf(stdout, "%s\n", summary.toLocal8Bit().constData());
+        return 0;
+    } catch (const DbError& e) {
+        std::fprintf(stderr, "vantor: cannot copy %s to %s: %s\n",
+                     ShownDatabase(commandLine.copyFrom).toLocal8Bit().constData(),
+                     ShownDatabase(commandLine.copyTo).toLocal8Bit().constData(),
+                     e.text().toLocal8Bit().constData());
+        return 1;
+    }
 }

@@ -11,6 +11,10 @@ struct CommandLine {
     QString output;       // for standard output: the help or the version
     QString error;        // for standard error: why the command line was refused
     QString databasePath; // absolute; empty for the database of the settings file
+    // --copy FROM TO: copy the database FROM into the empty TO, no window. Files absolute,
+    // server addresses as given.
+    bool copy = false;
+    QString copyFrom, copyTo;
 };
 
 // arguments[0] is the program as it was started.
@@ -19,3 +23,7 @@ CommandLine ParseCommandLine(int argc, char** argv);
 
 // Prints the answer of a command line that does not run the program; returns its exit status.
 int PrintCommandLineAnswer(const CommandLine& commandLine);
+
+// Runs --copy, with a progress line now and then and the outcome on standard error and
+// output; returns the exit status. Needs a QCoreApplication, no display.
+int RunCopyCommand(const CommandLine& commandLine);

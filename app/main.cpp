@@ -4,14 +4,19 @@
 #include "mainwindow/frmVantor.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QIcon>
 
 int main(int argc, char** argv)
 {
-    // Before QApplication, which needs a display that --help and --version do without.
+    // Before QApplication, which needs a display that --help, --version and --copy do without.
     const CommandLine commandLine = ParseCommandLine(argc, argv);
     if (!commandLine.run)
         return PrintCommandLineAnswer(commandLine);
+    if (commandLine.copy) {
+        QCoreApplication app(argc, argv);
+        return RunCopyCommand(commandLine);
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantor"));
     // Lets the desktop match the window to its menu entry and icon.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Vantor needs to build, run and test, when any is missing.
 set -euo pipefail
-need=(cmake g++ qt6-base-dev libqt6sql6-sqlite libsqlite3-dev fonts-liberation poppler-utils
+need=(cmake g++ qt6-base-dev libqt6sql6-sqlite libsqlite3-dev libpq-dev postgresql
+      fonts-liberation poppler-utils
       libbenchmark-dev clang-14 libclang-rt-14-dev
       dpkg-dev file lintian desktop-file-utils appstream librsvg2-bin
       xvfb xauth openbox wmctrl xdotool x11-utils imagemagick)

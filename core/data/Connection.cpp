@@ -2,6 +2,7 @@
 
 #include "core/engine/DbError.h"
 #include "core/engine/Engine.h"
+#include "core/engine/pg/PgEngine.h"
 #include "core/engine/sqlite/SqliteEngine.h"
 
 #include <QCoreApplication>
@@ -38,18 +39,33 @@ QString DataSourceOf(const QString& connectionText)
     return at < 0 ? connectionText : connectionText.mid(at + qsizetype(strlen(kDataSource)));
 }
 
-Connection::Connection(const QString& path, std::unique_ptr<Engine> engine)
-    : m_path(path), m_engine(std::move(engine))
+bool IsServerDatabase(const QString& path)
+{
+    return path.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive) ||
+           path.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive);
+}
+
+QString ShownDatabase(const QString& path)
+{
+    return IsServerDatabase(path) ? MaskPassword(path) : path;
+}
+
+Connection::Connection(const QString& path, std::unique_ptr<Engine> engine, bool onServer)
+    : m_path(path), m_engine(std::move(engine)), m_onServer(onServer)
 {
 }
 
 Connection::~Connection() = default;
 
-std::shared_ptr<Connection> Connection::open(const QString& path)
+std::shared_ptr<Connection> Connection::open(const QString& path, OpenMode mode)
 {
-    // The one engine so far: a database file.
-    std::unique_ptr<Engine> engine = SqliteEngine::open(path);
-    return std::shared_ptr<Connection>(new Connection(path, std::move(engine)));
+    const bool server = IsServerDatabase(path);
+    std::unique_ptr<Engine> engine;
+    if (server)
+        engine = PgEngine::open(path, mode);
+    else
+        engine = SqliteEngine::open(path, mode);
+    return std::shared_ptr<Connection>(new Connection(path, std::move(engine), server));
 }
 
 std::shared_ptr<Connection> Connection::shared(const QString& path)
@@ -78,6 +94,11 @@ QSqlDatabase Connection::db() const
 QSqlQuery Connection::run(const QString& sql, const QVariantList& values)
 {
     return m_engine->run(sql, values);
+}
+
+Engine::Rows Connection::query(const QString& sql, const QVariantList& values)
+{
+    return m_engine->query(sql, values);
 }
 
 void Connection::begin()

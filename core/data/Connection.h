@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/engine/Engine.h"
+
 #include <QObject>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -7,18 +9,19 @@
 
 #include <memory>
 
-class Engine;
-
 // One open database. The record sources that name the same database share it; the engine
-// behind it is chosen by the database setting.
+// behind it is chosen by the database setting: a PostgreSQL connection URI
+// ("postgresql://..." or "postgres://...") names a server database, anything else a file.
 class Connection : public QObject {
     Q_OBJECT
 public:
     ~Connection() override;
 
-    // Opens the database, creating it with the schema when it does not exist yet. Throws
-    // DbError with a sentence that says why the database cannot serve.
-    static std::shared_ptr<Connection> open(const QString& path);
+    // Opens the database, creating it with the schema when it does not exist yet (a missing
+    // file, an empty server database) and mode allows. Throws DbError with a sentence that says
+    // why the database cannot serve.
+    static std::shared_ptr<Connection> open(const QString& path,
+                                            OpenMode mode = OpenMode::CreateIfNew);
     // The open connection for the path, opened on first use.
     static std::shared_ptr<Connection> shared(const QString& path);
     // Forgets the shared connections (they close once no source holds them). Runs by itself
@@ -30,8 +33,13 @@ public:
     // What the record sources read and write through.
     Engine& engine() const { return *m_engine; }
 
-    // Runs one statement with its bound values; throws DbError on failure.
+    bool onServer() const { return m_onServer; }
+    // Runs one statement with its bound values; throws DbError on failure. A database file
+    // only: on a server it throws.
     QSqlQuery run(const QString& sql, const QVariantList& values = {});
+    // Runs one statement in the program's dialect ([Names], "?" for each value) on either
+    // engine; its rows.
+    Engine::Rows query(const QString& sql, const QVariantList& values = {});
 
     // One transaction per command; nested scopes join the outer one.
     void begin();
@@ -47,9 +55,10 @@ signals:
     void committed();
 
 private:
-    Connection(const QString& path, std::unique_ptr<Engine> engine);
+    Connection(const QString& path, std::unique_ptr<Engine> engine, bool onServer);
     QString m_path;
     std::unique_ptr<Engine> m_engine;
+    bool m_onServer;
     int m_depth = 0;
     bool m_failed = false;
     QString m_failureText;
@@ -76,6 +85,11 @@ private:
     Connection& m_c;
     bool m_done = false;
 };
+
+// True when the database setting names a server database rather than a file.
+bool IsServerDatabase(const QString& path);
+// The database setting as it may be shown: no password of a connection URI in it.
+QString ShownDatabase(const QString& path);
 
 // The connection text of a record source for a database path, and the path back from it.
 QString ConnectionText(const QString& databasePath);

@@ -120,6 +120,9 @@ private:
     void onCommitted();
     // After a rollback: the row of key is current again, or the nearest when it is gone.
     void standOn(qint64 key);
+    // Writes the pending values of the current row; false when it was deleted by someone else
+    // and the typing is left behind.
+    bool updateCurrent(const QStringList& fields, const QVariantList& values);
 
     QString m_name;
     QString m_connectionText;
@@ -141,6 +144,9 @@ private:
     QHash<qint64, QHash<QString, QVariant>> m_writtenInTransaction;
     // Values whose save was undone; shown again when their row is current.
     QHash<qint64, QHash<QString, QVariant>> m_unsaved;
+    // A row whose save was refused because someone else deleted it: the set keeps standing on
+    // it, so that the typing stays in the boxes to be copied, until the next save leaves it.
+    qint64 m_goneKey = -1;
 
     struct Binding {
         BoundField* box;

@@ -68,10 +68,32 @@ void RecordSource::Update()
         m_pos = int(m_keys.size()) - 1;
     } else {
         key = currentKey();
-        engine().update(m_table, key, fields, values);
+        if (!updateCurrent(fields, values))
+            return;
         rememberWritten(key);
     }
     afterWrite(key);
+}
+
+bool RecordSource::updateCurrent(const QStringList& fields, const QVariantList& values)
+{
+    const qint64 key = currentKey();
+    if (key >= 0 && key == m_goneKey) {
+        // The user was told the row is gone; moving on leaves the typing behind.
+        m_goneKey = -1;
+        dropEdit();
+        for (const Binding& b : m_bindings)
+            b.box->setBoundModified(false);
+        return false;
+    }
+    try {
+        engine().update(m_table, key, fields, values);
+    } catch (const RowConflict& e) {
+        if (e.deleted())
+            m_goneKey = key;
+        throw;
+    }
+    return true;
 }
 
 void RecordSource::rememberWritten(qint64 key)
@@ -193,6 +215,12 @@ void RecordSource::onRolledBack()
     }
     if (adding)
         return;
+    if (key >= 0 && key == m_goneKey) {
+        // Read again, the set no longer holds the row: it stays, unreadable, where it was.
+        auto at = std::lower_bound(m_keys.begin(), m_keys.end(), key);
+        if (at == m_keys.end() || *at != key)
+            m_keys.insert(at, key);
+    }
     standOn(key);
     // Boxes still holding unsaved typing keep it.
     std::vector<std::pair<BoundField*, QString>> typed;

@@ -17,6 +17,13 @@
 // key the engine assigns and never reuses, and sets are read in the order of their keys.
 // Every failure throws DbError, in words a user can act on followed by the engine's own.
 
+// The version of the tables' layout that this program makes and reads; a database made by a
+// newer one is refused untouched.
+constexpr int kSchemaVersion = 1;
+
+// Whether opening may give an empty database (or a missing file) Vantor's tables.
+enum class OpenMode { CreateIfNew, ExistingOnly };
+
 // Whole rows by key: all that the block cache of a record source needs.
 class RowStore {
 public:
@@ -75,7 +82,21 @@ public:
     virtual void commit() = 0;
     virtual void rollback() = 0;
 
-    // One statement in the engine's own dialect, for tests and one-off reads.
+    // One statement in the program's dialect ([Names], texts between single quotes, "?" for
+    // each of values, LIKE as the searches mean it, rowid for the key of the one table named):
+    // its rows, for tests, copies and the few reads apart from a record source.
+    using Rows = QList<QVariantList>;
+    virtual Rows query(const QString& sql, const QVariantList& values) = 0;
+
+    // Rows were inserted with the keys they had in another database: keys given out from now
+    // on follow the largest.
+    virtual void keysWritten(const QString& table) = 0;
+    // A large copy into the database was committed: whatever the engine keeps about its tables
+    // for planning reads is brought up to date. Outside a transaction.
+    virtual void settle() = 0;
+
+    // One statement in the engine's own dialect, for tests and one-off reads; a database file
+    // only.
     virtual QSqlQuery run(const QString& sql, const QVariantList& values) = 0;
     virtual QSqlDatabase db() const = 0;
 };

@@ -76,10 +76,7 @@ char32_t nextCodePoint(const unsigned char*& p, const unsigned char* end)
     return cp;
 }
 
-struct Token {
-    char32_t c;
-    enum Kind { Literal, One, Any } kind;
-};
+using Token = LikeToken;
 
 std::vector<Token> patternTokens(const char* pattern, int length, char32_t escape)
 {
@@ -258,6 +255,16 @@ void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 }
 
 } // namespace
+
+char32_t FoldCodePoint(char32_t c)
+{
+    return fold(c);
+}
+
+std::vector<LikeToken> LikeTokens(const char* pattern, int length, char32_t escape)
+{
+    return patternTokens(pattern, length, escape);
+}
 
 bool LikeMatch(const char* pattern, int patternLength, const char* text, int textLength,
                char32_t escape)

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlRecord>
 
 #include <sqlite3.h>
 
@@ -77,10 +78,12 @@ SqliteEngine::~SqliteEngine()
     QSqlDatabase::removeDatabase(m_name);
 }
 
-std::unique_ptr<SqliteEngine> SqliteEngine::open(const QString& path)
+std::unique_ptr<SqliteEngine> SqliteEngine::open(const QString& path, OpenMode mode)
 {
     static int serial = 0;
     const bool exists = QFileInfo::exists(path) || QFileInfo(path).isSymLink();
+    if (!exists && mode == OpenMode::ExistingOnly)
+        throw DbError(QStringLiteral("There is no database file %1.").arg(path));
     if (exists) {
         QString problem = fileProblem(path);
         if (!problem.isEmpty())
@@ -221,15 +224,38 @@ void SqliteEngine::update(const QString& table, qint64 key, const QStringList& f
     QStringList sets;
     for (const QString& f : fields)
         sets << Bracketed(f) + QStringLiteral(" = ?");
-    write(QStringLiteral("UPDATE ") + Bracketed(table) + QStringLiteral(" SET ") + sets.join(',') +
-              QStringLiteral(" WHERE rowid = ?"),
-          QVariantList(values) << key);
+    const QSqlQuery q =
+        write(QStringLiteral("UPDATE ") + Bracketed(table) + QStringLiteral(" SET ") +
+                  sets.join(',') + QStringLiteral(" WHERE rowid = ?"),
+              QVariantList(values) << key);
+    // Another program deleted the row since it was read: the save went nowhere.
+    if (!fields.isEmpty() && q.numRowsAffected() == 0)
+        throw RowConflict(RowConflict::Deleted, false);
 }
 
 void SqliteEngine::remove(const QString& table, qint64 key)
 {
-    write(QStringLiteral("DELETE FROM ") + Bracketed(table) + QStringLiteral(" WHERE rowid = ?"),
-          {key});
+    const QSqlQuery q = write(QStringLiteral("DELETE FROM ") + Bracketed(table) +
+                                  QStringLiteral(" WHERE rowid = ?"),
+                              {key});
+    if (q.numRowsAffected() == 0)
+        throw RowConflict(RowConflict::Deleted, true);
+}
+
+Engine::Rows SqliteEngine::query(const QString& sql, const QVariantList& values)
+{
+    // The program's dialect is SQLite's own.
+    QSqlQuery q = run(sql, storable(values));
+    Rows rows;
+    const int columns = q.record().count();
+    while (q.next()) {
+        QVariantList row;
+        row.reserve(columns);
+        for (int c = 0; c < columns; ++c)
+            row << q.value(c);
+        rows << row;
+    }
+    return rows;
 }
 
 void SqliteEngine::begin()

@@ -12,9 +12,10 @@ struct sqlite3;
 // run to a hundred thousand rows; writes and one-off statements go through Qt SQL.
 class SqliteEngine final : public Engine {
 public:
-    // Opens the file, creating it with the schema when no file exists at the path. Throws
-    // DbError with a sentence that says why the file cannot serve.
-    static std::unique_ptr<SqliteEngine> open(const QString& path);
+    // Opens the file, creating it with the schema when no file exists at the path and mode
+    // allows. Throws DbError with a sentence that says why the file cannot serve.
+    static std::unique_ptr<SqliteEngine> open(const QString& path,
+                                              OpenMode mode = OpenMode::CreateIfNew);
     ~SqliteEngine() override;
 
     const std::vector<QString>& columns(const QString& table) override;
@@ -38,6 +39,11 @@ public:
     void commit() override;
     void rollback() override;
 
+    Rows query(const QString& sql, const QVariantList& values) override;
+    // SQLite's keys already follow the largest ever written.
+    void keysWritten(const QString&) override {}
+    // SQLite plans from its indexes alone.
+    void settle() override {}
     QSqlQuery run(const QString& sql, const QVariantList& values) override;
     QSqlDatabase db() const override;
 

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "core/engine/Engine.h"
+
 #include <QString>
 
 class QSqlDatabase;
-
-constexpr int kSchemaVersion = 1;
 
 // Creates the five tables, their keys, cascades and indexes in an empty database.
 void CreateSchema(QSqlDatabase& db);

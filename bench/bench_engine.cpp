@@ -1,0 +1,194 @@
+// The record sources on either engine with the benchmark's large database: choosing the large
+// title, moving through its problems, and the search, for a server beside the same query sent
+// through plain libpq in the same run. Optionally copies the database into the server first and
+// back into a file after, and times both copies.
+#include "core/data/Connection.h"
+#include "core/data/DatabaseCopy.h"
+#include "core/data/RecordSource.h"
+#include "core/sql/PgLike.h"
+#include "core/sql/SqlText.h"
+
+#include "bench/BenchData.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QtEndian>
+
+#include <benchmark/benchmark.h>
+#include <libpq-fe.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+QString g_db;
+std::unique_ptr<RecordSource> g_titles, g_versions, g_problems;
+qint64 g_large = -1;
+
+std::unique_ptr<RecordSource> source(const char* name)
+{
+    auto s = std::make_unique<RecordSource>(QString::fromLatin1(name));
+    s->setConnectionString(ConnectionText(g_db));
+    return s;
+}
+
+// What choosing a title reads below the windows: the title's row, its versions for the list,
+// and the keys of its problems with the first of them.
+void chooseLargeTitle()
+{
+    g_titles->setRecordSource(Sql::SoftwareByTitle(QString::fromLatin1(BenchData::kLargeTitle)));
+    g_titles->Refresh();
+    g_large = g_titles->Field("SoftwareID").toLongLong();
+    g_versions->setRecordSource(Sql::VersionsOf(g_large));
+    int lines = 0;
+    g_versions->RefreshFields({"ReleaseID", "ReleaseNumber", "ReleaseDate"},
+                              [&](const QVariant*) { ++lines; });
+    g_problems->setRecordSource(Sql::ProblemsOf(g_large));
+    g_problems->Refresh();
+    benchmark::DoNotOptimize(g_problems->Field("Problem"));
+}
+
+void ChooseLargeTitle(benchmark::State& state)
+{
+    for (auto _ : state)
+        chooseLargeTitle();
+    state.counters["problems"] = g_problems->RecordCount();
+}
+
+// Next through the problems: a block of rows is read once, then each move is served from it.
+void MoveNext(benchmark::State& state)
+{
+    chooseLargeTitle();
+    for (auto _ : state) {
+        g_problems->MoveNext();
+        if (g_problems->isEOF())
+            g_problems->MoveFirst();
+        benchmark::DoNotOptimize(g_problems->Field("Problem"));
+    }
+}
+
+// First and Last in turn: every move reads a block it does not hold.
+void MoveFirstLast(benchmark::State& state)
+{
+    chooseLargeTitle();
+    bool last = false;
+    for (auto _ : state) {
+        if ((last = !last))
+            g_problems->MoveLast();
+        else
+            g_problems->MoveFirst();
+        benchmark::DoNotOptimize(g_problems->Field("Problem"));
+    }
+}
+
+const char kSearch[] = "%driver%";
+
+void SearchDriver(benchmark::State& state)
+{
+    chooseLargeTitle();
+    for (auto _ : state) {
+        g_problems->setRecordSource(Sql::ProblemSearch(g_large, QString::fromLatin1(kSearch), {}));
+        g_problems->Refresh();
+    }
+    state.counters["matches"] = g_problems->RecordCount();
+}
+
+// The same search as the server engine sends it, through libpq alone: prepared once, binary.
+void SearchDriverPlainLibpq(benchmark::State& state)
+{
+    chooseLargeTitle();
+    PGconn* c = PQconnectdb(g_db.toUtf8().constData());
+    PQclear(PQprepare(c, "search",
+                      "SELECT problemid FROM problems WHERE softwareid = $1 AND problem "
+                      "COLLATE \"C\" ~ $2 ORDER BY problemid",
+                      0, nullptr));
+    const std::string id = std::to_string(g_large);
+    const QByteArray regex = PgLikeRegex(QString::fromLatin1(kSearch));
+    const char* values[] = {id.c_str(), regex.constData()};
+    std::vector<qint64> keys;
+    for (auto _ : state) {
+        PGresult* r = PQexecPrepared(c, "search", 2, values, nullptr, nullptr, 1);
+        keys.resize(size_t(PQntuples(r)));
+        for (int i = 0; i < PQntuples(r); ++i) {
+            quint64 k;
+            std::memcpy(&k, PQgetvalue(r, i, 0), 8);
+            keys[size_t(i)] = qint64(qFromBigEndian(k));
+        }
+        PQclear(r);
+    }
+    state.counters["matches"] = double(keys.size());
+    PQfinish(c);
+}
+
+void timedCopy(const QString& from, const QString& to)
+{
+    QElapsedTimer clock;
+    clock.start();
+    const QString summary = CopyDatabase(
+        from, to, [](const QString& line) { std::fprintf(stderr, "%s\n", qPrintable(line)); });
+    std::printf("%s\n(%.1f s)\n", qPrintable(summary), double(clock.elapsed()) / 1000);
+}
+
+QByteArray peakMemory()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    f.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        if (line.startsWith("VmHWM"))
+            return line.simplified();
+    }
+    return {};
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    // --db=PATH-OR-URI names the database; --copy-from=FILE copies FILE into it first and
+    // --copy-back=FILE copies it into FILE at the end; the rest goes to the benchmark library.
+    QString copyFrom, copyBack;
+    std::vector<char*> rest{argv[0]};
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--db=", 5) == 0)
+            g_db = QString::fromLocal8Bit(argv[i] + 5);
+        else if (std::strncmp(argv[i], "--copy-from=", 12) == 0)
+            copyFrom = QString::fromLocal8Bit(argv[i] + 12);
+        else if (std::strncmp(argv[i], "--copy-back=", 12) == 0)
+            copyBack = QString::fromLocal8Bit(argv[i] + 12);
+        else
+            rest.push_back(argv[i]);
+    }
+    int restCount = int(rest.size());
+    benchmark::Initialize(&restCount, rest.data());
+    if (g_db.isEmpty()) {
+        std::fprintf(stderr, "usage: bench_engine --db=PATH-OR-URI [--copy-from=FILE] "
+                             "[--copy-back=FILE] [benchmark options]\n");
+        return 2;
+    }
+    if (!copyFrom.isEmpty())
+        timedCopy(copyFrom, g_db);
+    g_titles = source("dataSoftware");
+    g_versions = source("dataVersions");
+    g_problems = source("dataProblems");
+    benchmark::RegisterBenchmark("ChooseLargeTitle", ChooseLargeTitle)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("MoveNext", MoveNext)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("MoveFirstLast", MoveFirstLast)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("SearchDriver", SearchDriver)->Unit(benchmark::kMillisecond);
+    if (IsServerDatabase(g_db))
+        benchmark::RegisterBenchmark("SearchDriverPlainLibpq", SearchDriverPlainLibpq)
+            ->Unit(benchmark::kMillisecond);
+    benchmark::RunSpecifiedBenchmarks();
+    std::printf("%s\n", peakMemory().constData());
+    g_titles.reset();
+    g_versions.reset();
+    g_problems.reset();
+    if (!copyBack.isEmpty())
+        timedCopy(g_db, copyBack);
+    Connection::closeAll();
+    return 0;
+}

@@ -1,0 +1,371 @@
+#include "core/engine/pg/PgEngine.h"
+
+#include "core/engine/DbError.h"
+#include "core/engine/pg/PgSchema.h"
+
+#include <algorithm>
+
+namespace {
+// Rows read in one statement while a long set is walked by code.
+constexpr int kWalkBlockRows = 256;
+
+QByteArray quoted(const QByteArray& name)
+{
+    return '"' + name + '"';
+}
+
+KeyArray keyArray(const qint64* keys, int count)
+{
+    return KeyArray(keys, keys + count);
+}
+} // namespace
+
+std::unique_ptr<PgEngine> PgEngine::open(const QString& uri, OpenMode mode)
+{
+    std::unique_ptr<PgEngine> e(new PgEngine(uri));
+    e->m_link.connect();
+    PreparePgDatabase(e->m_link, mode == OpenMode::CreateIfNew);
+    return e;
+}
+
+const PgTable& PgEngine::table(const QString& name) const
+{
+    const PgTable* t = FindPgTable(name);
+    if (!t)
+        throw DbError(QStringLiteral("The table %1 is not one of Vantor's.").arg(name));
+    return *t;
+}
+
+QByteArray PgEngine::column(const PgTable& t, const QString& field) const
+{
+    for (size_t i = 0; i < t.columns.size(); ++i) {
+        if (t.columns[i].compare(field, Qt::CaseInsensitive) == 0)
+            return quoted(t.names[i]);
+    }
+    throw DbError(QStringLiteral("Item cannot be found: %1").arg(field));
+}
+
+QByteArray PgEngine::columnList(const PgTable& t, const QStringList& fields) const
+{
+    QByteArray list;
+    for (const QString& f : fields)
+        list += ", " + column(t, f);
+    return list;
+}
+
+PgResult PgEngine::exec(const PgStatement& statement)
+{
+    try {
+        return m_link.exec(statement.sql, statement.params, m_inTransaction);
+    } catch (const DbError& e) {
+        if (!m_inTransaction)
+            throw;
+        // "current transaction is aborted": the failure that did it says more.
+        if (m_link.lastState() == "25P02" && !m_failedBy.isEmpty())
+            throw DbError(m_failedBy);
+        if (m_failedBy.isEmpty())
+            m_failedBy = e.text();
+        throw;
+    }
+}
+
+PgStatement PgEngine::setSelect(const PgTable& t, const QByteArray& list,
+                                const QString& where) const
+{
+    PgStatement s;
+    if (!where.isEmpty())
+        s = TranslateSql(where, {}, &t);
+    s.sql = "SELECT " + quoted(t.key()) + list + " FROM " + quoted(t.table) +
+            (where.isEmpty() ? QByteArray() : " WHERE " + s.sql) + " ORDER BY " + quoted(t.key());
+    return s;
+}
+
+const std::vector<QString>& PgEngine::columns(const QString& name)
+{
+    return table(name).columns;
+}
+
+template <typename Take>
+void PgEngine::readKeyed(const QByteArray& select, const qint64* keys, int count, Take&& take)
+{
+    if (count <= 0)
+        return;
+    const PgResult r = exec({select, {QVariant::fromValue(keyArray(keys, count))}});
+    // Both in key order: one pass pairs them, and a key without a row is passed over.
+    int i = 0;
+    for (int row = 0; row < r.rows() && i < count; ++row) {
+        const qint64 key = r.integer(row, 0);
+        while (i < count && keys[i] < key)
+            ++i;
+        if (i < count && keys[i] == key)
+            take(i++, r, row);
+    }
+}
+
+void PgEngine::readRows(const QString& name, const qint64* keys, int count, QVariant* values,
+                        char* present)
+{
+    const PgTable& t = table(name);
+    const size_t columns = t.columns.size();
+    QByteArray list = ", row_version";
+    for (const QByteArray& c : t.names)
+        list += ", " + quoted(c);
+    const QByteArray select = "SELECT " + quoted(t.key()) + list + " FROM " + quoted(t.table) +
+                              " WHERE " + quoted(t.key()) + " = ANY($1) ORDER BY " +
+                              quoted(t.key());
+    readKeyed(select, keys, count, [&](int i, const PgResult& r, int row) {
+        QVariant* out = values + size_t(i) * columns;
+        for (size_t c = 0; c < columns; ++c)
+            out[c] = r.value(row, int(c) + 2);
+        present[i] = 1;
+        // Shown now, so a save of this row must find it as it is now.
+        remember(t, keys[i], r.integer(row, 1));
+    });
+}
+
+std::vector<qint64> PgEngine::keys(const QString& name, const QString& where)
+{
+    const PgResult r = exec(setSelect(table(name), {}, where));
+    std::vector<qint64> out(size_t(r.rows()));
+    for (int i = 0; i < r.rows(); ++i)
+        out[size_t(i)] = r.integer(i, 0);
+    return out;
+}
+
+std::vector<qint64> PgEngine::scanFields(const QString& name, const QString& where,
+                                         const QStringList& fields, const FieldsSink& row)
+{
+    const PgTable& t = table(name);
+    const PgResult r = exec(setSelect(t, columnList(t, fields), where));
+    std::vector<qint64> out(size_t(r.rows()));
+    std::vector<QVariant> values(size_t(fields.size()));
+    for (int i = 0; i < r.rows(); ++i) {
+        out[size_t(i)] = r.integer(i, 0);
+        for (size_t f = 0; f < values.size(); ++f)
+            values[f] = r.value(i, int(f) + 1);
+        row(values.data());
+    }
+    return out;
+}
+
+void PgEngine::readFields(const QString& name, const QStringList& fields, const qint64* keys,
+                          int count, const KeyedFieldsSink& row)
+{
+    const PgTable& t = table(name);
+    const QByteArray select = "SELECT " + quoted(t.key()) + columnList(t, fields) + " FROM " +
+                              quoted(t.table) + " WHERE " + quoted(t.key()) +
+                              " = ANY($1) ORDER BY " + quoted(t.key());
+    std::vector<QVariant> values(size_t(fields.size()));
+    for (int start = 0; start < count; start += kWalkBlockRows) {
+        readKeyed(select, keys + start, std::min(kWalkBlockRows, count - start),
+                  [&](int i, const PgResult& r, int at) {
+                      for (size_t f = 0; f < values.size(); ++f)
+                          values[f] = r.value(at, int(f) + 1);
+                      row(start + i, values.data());
+                  });
+    }
+}
+
+std::vector<qint64> PgEngine::keysWhereEqual(const QString& name, const QString& field,
+                                             const QVariant& value)
+{
+    const PgTable& t = table(name);
+    const PgResult r = exec({"SELECT " + quoted(t.key()) + " FROM " + quoted(t.table) + " WHERE " +
+                                 column(t, field) + " = $1",
+                             {value}});
+    std::vector<qint64> out(size_t(r.rows()));
+    for (int i = 0; i < r.rows(); ++i)
+        out[size_t(i)] = r.integer(i, 0);
+    return out;
+}
+
+void PgEngine::remember(const PgTable& t, qint64 key, qint64 version)
+{
+    auto& versions = m_versions[&t];
+    int& slot = versions[key];
+    if (m_inTransaction && slot != int(version))
+        m_replaced.push_back({&t, key, slot});
+    slot = int(version);
+}
+
+int PgEngine::versionOf(const PgTable& t, qint64 key) const
+{
+    const auto table = m_versions.find(&t);
+    if (table == m_versions.end())
+        return 0;
+    const auto it = table->second.find(key);
+    return it == table->second.end() ? 0 : it->second;
+}
+
+RowConflict PgEngine::conflict(const PgTable& t, qint64 key, bool deleting)
+{
+    const PgResult r =
+        exec({"SELECT row_version FROM " + quoted(t.table) + " WHERE " + quoted(t.key()) + " = $1",
+              {key}});
+    if (r.rows() == 0)
+        return RowConflict(RowConflict::Deleted, deleting);
+    // The user has been told and still has the typing: a second save means it, and replaces
+    // the version they were told of (not one made after it). This command changed nothing, so
+    // its rollback keeps what was learnt.
+    m_versions[&t][key] = int(r.integer(0, 0));
+    return RowConflict(RowConflict::Changed, deleting);
+}
+
+qint64 PgEngine::insert(const QString& name, const QStringList& fields, const QVariantList& values)
+{
+    const PgTable& t = table(name);
+    QByteArray sql = "INSERT INTO " + quoted(t.table);
+    if (fields.isEmpty()) {
+        sql += " DEFAULT VALUES";
+    } else {
+        QByteArray marks;
+        for (int i = 1; i <= fields.size(); ++i)
+            marks += (i > 1 ? ", $" : "$") + QByteArray::number(i);
+        sql += " (" + columnList(t, fields).mid(2) + ") VALUES (" + marks + ")";
+    }
+    const PgResult r = exec({sql + " RETURNING " + quoted(t.key()) + ", row_version", values});
+    const qint64 key = r.integer(0, 0);
+    remember(t, key, r.integer(0, 1));
+    return key;
+}
+
+void PgEngine::update(const QString& name, qint64 key, const QStringList& fields,
+                      const QVariantList& values)
+{
+    const PgTable& t = table(name);
+    if (fields.isEmpty())
+        return;
+    QByteArray sets;
+    int n = 0;
+    for (const QString& f : fields) {
+        sets += (n ? ", " : "") + column(t, f) + " = $" + QByteArray::number(n + 1);
+        ++n;
+    }
+    QVariantList params = values;
+    QByteArray sql = "UPDATE " + quoted(t.table) + " SET " + sets + " WHERE " + quoted(t.key()) +
+                     " = $" + QByteArray::number(++n);
+    params << key;
+    // A row this engine never gave out cannot have been shown, so there is nothing to compare.
+    if (const int version = versionOf(t, key)) {
+        sql += " AND row_version = $" + QByteArray::number(++n);
+        params << version;
+    }
+    const PgResult r = exec({sql + " RETURNING row_version", params});
+    if (r.rows() == 0)
+        throw conflict(t, key, false);
+    remember(t, key, r.integer(0, 0));
+}
+
+void PgEngine::remove(const QString& name, qint64 key)
+{
+    const PgTable& t = table(name);
+    QByteArray sql = "DELETE FROM " + quoted(t.table) + " WHERE " + quoted(t.key()) + " = $1";
+    QVariantList params{key};
+    if (const int version = versionOf(t, key)) {
+        sql += " AND row_version = $2";
+        params << version;
+    }
+    const PgResult r = exec({sql + " RETURNING 1", params});
+    if (r.rows() == 0)
+        throw conflict(t, key, true);
+}
+
+void PgEngine::begin()
+{
+    // Where a command starts, a server that went away and came back is found and reached
+    // again, and one that is still away refuses the command before anything is typed in vain.
+    m_link.ensureOpen();
+    m_link.command("BEGIN");
+    m_inTransaction = true;
+    m_failedBy.clear();
+    m_replaced.clear();
+}
+
+void PgEngine::commit()
+{
+    if (!m_inTransaction)
+        return;
+    QByteArray tag;
+    try {
+        tag = m_link.command("COMMIT");
+    } catch (const DbError& e) {
+        if (!m_link.lost())
+            throw;
+        throw DbError(
+            QStringLiteral("The connection to the database server was lost while the changes "
+                           "were being saved, so Vantor cannot tell whether they were. What "
+                           "you typed stays: look at the record again once the server is back. "
+                           "(%1)")
+                .arg(e.text()));
+    }
+    // The server ends a transaction that had failed with a rollback, not with an error.
+    if (tag == "ROLLBACK") {
+        m_inTransaction = false;
+        throw DbError(m_failedBy.isEmpty() ? QStringLiteral("The changes could not be saved.")
+                                           : m_failedBy);
+    }
+    m_inTransaction = false;
+    m_replaced.clear();
+}
+
+void PgEngine::rollback()
+{
+    if (m_inTransaction && !m_link.lost()) {
+        try {
+            m_link.command("ROLLBACK");
+        } catch (const DbError&) {
+            // The connection went with it; so did the transaction.
+        }
+    }
+    m_inTransaction = false;
+    for (auto it = m_replaced.rbegin(); it != m_replaced.rend(); ++it) {
+        auto& versions = m_versions[it->table];
+        if (it->version)
+            versions[it->key] = it->version;
+        else
+            versions.erase(it->key);
+    }
+    m_replaced.clear();
+}
+
+Engine::Rows PgEngine::query(const QString& sql, const QVariantList& values)
+{
+    const PgResult r = exec(TranslateSql(sql, values));
+    Rows rows;
+    rows.reserve(r.rows());
+    for (int i = 0; i < r.rows(); ++i) {
+        QVariantList row;
+        row.reserve(r.columns());
+        for (int c = 0; c < r.columns(); ++c)
+            row << r.value(i, c);
+        rows << row;
+    }
+    return rows;
+}
+
+void PgEngine::keysWritten(const QString& name)
+{
+    const PgTable& t = table(name);
+    exec({"SELECT setval(pg_get_serial_sequence('" + t.table + "', '" + t.key() +
+              "'), coalesce(max(" + quoted(t.key()) + "), 0) + 1, false) FROM " + quoted(t.table),
+          {}});
+}
+
+void PgEngine::settle()
+{
+    // The planner's figures for tables just filled, and the map of pages whose rows everyone
+    // sees, without which the keys of a set cannot come from the index alone.
+    for (const PgTable& t : PgTables())
+        m_link.command(("VACUUM ANALYZE " + quoted(t.table)).constData());
+}
+
+QSqlQuery PgEngine::run(const QString&, const QVariantList&)
+{
+    throw DbError(QStringLiteral("This statement needs a database file; the database is on a "
+                                 "server."));
+}
+
+QSqlDatabase PgEngine::db() const
+{
+    throw DbError(QStringLiteral("This needs a database file; the database is on a server."));
+}

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "core/engine/Engine.h"
+#include "core/engine/pg/PgLink.h"
+#include "core/engine/pg/PgSql.h"
+
+#include <memory>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+struct PgTable;
+
+// A Vantor database on a PostgreSQL server, reached through libpq. Several people may use it at
+// once: the engine remembers the row version of every row it gave out and refuses to save over,
+// or delete, a row that someone else changed or deleted since then.
+class PgEngine final : public Engine {
+public:
+    // Connects to the database of a connection URI and checks it; an empty database gets
+    // Vantor's tables when mode allows. Throws DbError naming the server and database.
+    static std::unique_ptr<PgEngine> open(const QString& uri, OpenMode mode);
+
+    // A command begins by making sure the server is still there, reaching it again if it came
+    // back; a failed statement makes the server refuse the rest, so commit reports it.
+    void begin() override;
+    void commit() override;
+    void rollback() override;
+
+    // Sets, in key order, by WHERE texts translated into parameters: whole results, binary,
+    // each statement prepared once per connection.
+    std::vector<qint64> keys(const QString& table, const QString& where) override;
+    std::vector<qint64> scanFields(const QString& table, const QString& where,
+                                   const QStringList& fields, const FieldsSink& row) override;
+    std::vector<qint64> keysWhereEqual(const QString& table, const QString& field,
+                                       const QVariant& value) override;
+
+    // Rows by key, a block of keys in one statement. The rows of the block cache carry their
+    // row versions, which the engine keeps.
+    const std::vector<QString>& columns(const QString& table) override;
+    void readRows(const QString& table, const qint64* keys, int count, QVariant* values,
+                  char* present) override;
+    void readFields(const QString& table, const QStringList& fields, const qint64* keys, int count,
+                    const KeyedFieldsSink& row) override;
+
+    // An update or delete names the version of the row that was read, and one that finds
+    // another is refused as RowConflict.
+    void remove(const QString& table, qint64 key) override;
+    void update(const QString& table, qint64 key, const QStringList& fields,
+                const QVariantList& values) override;
+    qint64 insert(const QString& table, const QStringList& fields,
+                  const QVariantList& values) override;
+
+    Rows query(const QString& sql, const QVariantList& values) override;
+    void keysWritten(const QString& table) override;
+    void settle() override;
+    QSqlQuery run(const QString& sql, const QVariantList& values) override;
+    QSqlDatabase db() const override;
+
+private:
+    explicit PgEngine(const QString& uri) : m_link(uri) {}
+    const PgTable& table(const QString& name) const;
+    QByteArray column(const PgTable& t, const QString& field) const;
+    QByteArray columnList(const PgTable& t, const QStringList& fields) const;
+    PgResult exec(const PgStatement& statement);
+    // "SELECT key, list FROM table [WHERE ...] ORDER BY key".
+    PgStatement setSelect(const PgTable& t, const QByteArray& list, const QString& where) const;
+    // The rows of keys[0, count) as select (its $1 is the keys) gives them, each given to
+    // take(index in keys, result, row).
+    template <typename Take>
+    void readKeyed(const QByteArray& select, const qint64* keys, int count, Take&& take);
+    // A version handed out for a row, kept until this engine writes the row again.
+    void remember(const PgTable& t, qint64 key, qint64 version);
+    int versionOf(const PgTable& t, qint64 key) const;
+    // An update or delete of key that changed nothing: whom to blame.
+    RowConflict conflict(const PgTable& t, qint64 key, bool deleting);
+
+    PgLink m_link;
+    bool m_inTransaction = false;
+    // The first failure of the open transaction: the server refuses everything after it.
+    QString m_failedBy;
+    std::unordered_map<const PgTable*, std::unordered_map<qint64, int>> m_versions;
+    // The versions this transaction replaced, put back when it is rolled back.
+    struct Replaced {
+        const PgTable* table;
+        qint64 key;
+        int version; // 0: none was known
+    };
+    std::vector<Replaced> m_replaced;
+};

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "core/engine/DbError.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+#include <vector>
+
+struct pg_conn;
+struct pg_result;
+struct _PQconninfoOption;
+
+// A value for an int8[] parameter: the keys of a block of rows.
+using KeyArray = QList<qint64>;
+
+// A result of one statement, read in binary. Values come as the SQLite engine gives them:
+// integers as 64-bit, texts as QString, dates as QDate, NULL as a null text.
+class PgResult {
+public:
+    explicit PgResult(pg_result* r = nullptr) : m_r(r) {}
+    ~PgResult();
+    PgResult(PgResult&& o) noexcept : m_r(o.m_r) { o.m_r = nullptr; }
+    PgResult& operator=(PgResult&& o) noexcept;
+    PgResult(const PgResult&) = delete;
+    PgResult& operator=(const PgResult&) = delete;
+
+    bool ok() const;
+    pg_result* get() const { return m_r; }
+    int rows() const;
+    int columns() const;
+    QVariant value(int row, int column) const;
+    // An integer column without the detour through QVariant: the keys of long sets.
+    qint64 integer(int row, int column) const;
+
+private:
+    pg_result* m_r;
+};
+
+// One libpq connection: opened within a deadline, watched for a server that went away and
+// opened again at the start of a command, with every statement prepared once for each
+// connection. Texts go to the server as parameters only, in binary, so that nothing in them
+// is ever read as SQL and a text is never cut short. Every failure throws DbError in words a
+// user can act on, with no password in them.
+class PgLink {
+public:
+    // Reads the connection URI; throws when libpq cannot read it.
+    explicit PgLink(const QString& uri);
+    ~PgLink();
+    PgLink(const PgLink&) = delete;
+    PgLink& operator=(const PgLink&) = delete;
+
+    // Connects, giving up after kConnectSeconds; throws with the server and database named.
+    void connect();
+    // "database "vantor" on the server at HOST, port PORT", for messages.
+    const QString& where() const { return m_where; }
+    QString user() const;
+
+    // A connection that the server has closed since the last statement is opened again; one
+    // that cannot be is refused with the reason. Costs no round trip while all is well.
+    void ensureOpen();
+
+    // Runs one statement (prepared on first use) with its parameters, each sent as the type
+    // the server expects there. inTransaction: a lost connection cannot be opened again in
+    // the middle of a command, whose earlier statements went with it.
+    PgResult exec(const QByteArray& sql, const QVariantList& params, bool inTransaction);
+    // A statement without parameters or prepared form (BEGIN, COMMIT, ...); returns the
+    // server's command tag.
+    QByteArray command(const char* sql);
+
+    // The connection is gone (the server stopped, the network broke).
+    bool lost() const;
+    DbError unreachable(const QString& detail) const;
+    // The SQLSTATE of the last failed statement.
+    const QByteArray& lastState() const { return m_lastState; }
+
+    static constexpr int kConnectSeconds = 9;
+
+private:
+    struct Prepared {
+        QByteArray name;
+        int generation = -1;
+        std::vector<unsigned int> types;
+    };
+    // The connection's settings from libpq's reading of the URI, with Vantor's own added.
+    void takeOptions(const _PQconninfoOption* options);
+    Prepared& prepare(const QByteArray& sql);
+    PgResult run(Prepared& p, const QVariantList& params);
+    // Polls a connection that libpq has begun (or begun again) until it is open or the
+    // deadline has passed; the reason when it failed.
+    QString poll(bool reset);
+    DbError failure(pg_result* r) const;
+    QString masked(const QString& text) const;
+
+    std::vector<QByteArray> m_keywords, m_values;
+    QStringList m_secrets; // what must never be shown: the password as written and as meant
+    QString m_where;
+    pg_conn* m_conn = nullptr;
+    int m_generation = 0;
+    int m_serial = 0;
+    mutable QByteArray m_lastState;
+    QHash<QByteArray, Prepared> m_prepared;
+};
+
+// The URI as it may be shown: the password part of the user info and every password= value
+// replaced by "***".
+QString MaskPassword(const QString& text);

@@ -1,0 +1,386 @@
+#include "core/engine/pg/PgSql.h"
+
+#include "core/engine/DbError.h"
+#include "core/engine/pg/PgSchema.h"
+#include "core/sql/PgLike.h"
+
+#include <QSet>
+#include <QVariant>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+struct Token {
+    enum Kind { Word, Name, Text, Number, Param, Op } kind;
+    QString text;   // the word, name or operator; the text's value
+    QVariant value; // a number's value
+};
+
+DbError refused(const QString& why, const QString& text)
+{
+    return DbError(
+        QStringLiteral("Vantor cannot pass this statement to the database server (%1): %2")
+            .arg(why, text));
+}
+
+bool isNameStart(QChar c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_';
+}
+
+bool isNameChar(QChar c)
+{
+    return isNameStart(c) || (c >= u'0' && c <= u'9');
+}
+
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+class Lexer {
+public:
+    explicit Lexer(const QString& text) : m_s(text) {}
+
+    std::vector<Token> tokens()
+    {
+        std::vector<Token> out;
+        while (skipSpace())
+            out.push_back(next());
+        return out;
+    }
+
+private:
+    bool skipSpace()
+    {
+        while (m_i < m_s.size() && m_s.at(m_i).isSpace())
+            ++m_i;
+        return m_i < m_s.size();
+    }
+
+    Token next()
+    {
+        const QChar c = m_s.at(m_i);
+        if (c == u'\'')
+            return text();
+        if (c == u'[')
+            return bracketed();
+        if (isNameStart(c))
+            return word();
+        if (isDigit(c))
+            return number();
+        if (c == u'?') {
+            ++m_i;
+            return {Token::Param, QStringLiteral("?"), {}};
+        }
+        return op();
+    }
+
+    Token text()
+    {
+        QString value;
+        for (++m_i; m_i < m_s.size(); ++m_i) {
+            if (m_s.at(m_i) == u'\'') {
+                if (m_i + 1 < m_s.size() && m_s.at(m_i + 1) == u'\'') {
+                    value += u'\'';
+                    ++m_i;
+                    continue;
+                }
+                ++m_i;
+                return {Token::Text, value, {}};
+            }
+            value += m_s.at(m_i);
+        }
+        throw refused(QStringLiteral("a text has no closing quote"), m_s);
+    }
+
+    Token bracketed()
+    {
+        const qsizetype end = m_s.indexOf(u']', m_i);
+        const QString name = end < 0 ? QString() : m_s.mid(m_i + 1, end - m_i - 1);
+        if (name.isEmpty() || !isNameStart(name.at(0)) ||
+            !std::all_of(name.begin(), name.end(), isNameChar))
+            throw refused(QStringLiteral("a name in brackets is not a plain name"), m_s);
+        m_i = end + 1;
+        return {Token::Name, name, {}};
+    }
+
+    Token word()
+    {
+        const qsizetype from = m_i;
+        while (m_i < m_s.size() && isNameChar(m_s.at(m_i)))
+            ++m_i;
+        return {Token::Word, m_s.mid(from, m_i - from), {}};
+    }
+
+    Token number()
+    {
+        const qsizetype from = m_i;
+        while (m_i < m_s.size() && isDigit(m_s.at(m_i)))
+            ++m_i;
+        bool fraction = false;
+        if (m_i + 1 < m_s.size() && m_s.at(m_i) == u'.' && isDigit(m_s.at(m_i + 1))) {
+            fraction = true;
+            for (++m_i; m_i < m_s.size() && isDigit(m_s.at(m_i));)
+                ++m_i;
+        }
+        if (m_i < m_s.size() && isNameChar(m_s.at(m_i)))
+            throw refused(QStringLiteral("a number runs into a name"), m_s);
+        const QString digits = m_s.mid(from, m_i - from);
+        bool ok = false;
+        QVariant value =
+            fraction ? QVariant(digits.toDouble(&ok)) : QVariant(digits.toLongLong(&ok));
+        if (!ok)
+            throw refused(QStringLiteral("a number is too large"), m_s);
+        return {Token::Number, digits, value};
+    }
+
+    Token op()
+    {
+        static const char* const two[] = {"<=", ">=", "<>", "!=", "||"};
+        static const QString one = QStringLiteral("=<>(),*+-/.");
+        const QString pair = m_s.mid(m_i, 2);
+        if (pair == QLatin1String("--") || pair == QLatin1String("/*"))
+            throw refused(QStringLiteral("comments are not passed on"), m_s);
+        for (const char* t : two) {
+            if (pair == QLatin1String(t)) {
+                m_i += 2;
+                return {Token::Op, pair == QLatin1String("!=") ? QStringLiteral("<>") : pair, {}};
+            }
+        }
+        if (one.contains(m_s.at(m_i)))
+            return {Token::Op, QString(m_s.at(m_i++)), {}};
+        throw refused(QStringLiteral("the character %1 is not understood").arg(m_s.at(m_i)), m_s);
+    }
+
+    const QString& m_s;
+    qsizetype m_i = 0;
+};
+
+const QSet<QString>& keywords()
+{
+    static const QSet<QString> words = {
+        "SELECT", "FROM",   "WHERE",  "AND",    "OR",     "NOT",     "ORDER",
+        "BY",     "ASC",    "DESC",   "INSERT", "INTO",   "VALUES",  "UPDATE",
+        "SET",    "DELETE", "IS",     "NULL",   "IN",     "BETWEEN", "DISTINCT",
+        "AS",     "LIMIT",  "OFFSET", "GROUP",  "HAVING", "DEFAULT"};
+    return words;
+}
+
+const QSet<QString>& functions()
+{
+    static const QSet<QString> names = {"COUNT", "MAX", "MIN", "SUM", "LENGTH", "COALESCE"};
+    return names;
+}
+
+class Translator {
+public:
+    Translator(const QString& text, const QVariantList& values, const PgTable* table, int first)
+        : m_text(text), m_tokens(Lexer(text).tokens()), m_values(values), m_table(table),
+          m_next(first)
+    {
+    }
+
+    PgStatement run()
+    {
+        while (m_i < m_tokens.size())
+            step();
+        if (m_depth != 0)
+            throw refused(QStringLiteral("the brackets do not pair up"), m_text);
+        if (m_used != m_values.size())
+            throw refused(
+                QStringLiteral("%1 values for %2 question marks").arg(m_values.size()).arg(m_used),
+                m_text);
+        return {m_out.trimmed(), m_params};
+    }
+
+private:
+    const Token* peek(size_t ahead = 0) const
+    {
+        return m_i + ahead < m_tokens.size() ? &m_tokens[m_i + ahead] : nullptr;
+    }
+    bool peekIs(Token::Kind kind, const char* text, size_t ahead = 0) const
+    {
+        const Token* t = peek(ahead);
+        return t && t->kind == kind &&
+               t->text.compare(QLatin1String(text), Qt::CaseInsensitive) == 0;
+    }
+
+    void put(const QByteArray& text, bool column = false)
+    {
+        m_out += ' ';
+        m_out += text;
+        m_lastColumn = column;
+        m_lastOperand = column;
+    }
+    void putParam(const QVariant& value)
+    {
+        m_params << value;
+        put('$' + QByteArray::number(m_next++));
+        m_lastOperand = true;
+    }
+    void putName(const QString& name)
+    {
+        // The program's names are plain words; quoted, none can be taken for a key word.
+        put('"' + name.toLower().toUtf8() + '"', true);
+    }
+
+    void step()
+    {
+        const Token& t = m_tokens[m_i];
+        switch (t.kind) {
+        case Token::Text:
+            putParam(textExpression());
+            return;
+        case Token::Number:
+            ++m_i;
+            putParam(t.value);
+            return;
+        case Token::Param:
+            ++m_i;
+            putParam(nextValue());
+            return;
+        case Token::Name:
+            ++m_i;
+            noteTable(t.text);
+            putName(t.text);
+            return;
+        case Token::Word:
+            word(t.text);
+            return;
+        case Token::Op:
+            op(t.text);
+            return;
+        }
+    }
+
+    QVariant nextValue()
+    {
+        if (m_used >= m_values.size())
+            throw refused(QStringLiteral("more question marks than values"), m_text);
+        return m_values[m_used++];
+    }
+
+    // A text, or texts joined by || with char(0) between them, as the program writes a text
+    // that holds a NUL.
+    QString textExpression()
+    {
+        QString value = m_tokens[m_i++].text;
+        while (peekIs(Token::Op, "||")) {
+            ++m_i;
+            if (peek() && peek()->kind == Token::Text) {
+                value += m_tokens[m_i++].text;
+            } else if (peekIs(Token::Word, "char") && peekIs(Token::Op, "(", 1) && peek(2) &&
+                       peek(2)->kind == Token::Number && peekIs(Token::Op, ")", 3)) {
+                value += QChar(char16_t(m_tokens[m_i + 2].value.toLongLong()));
+                m_i += 4;
+            } else {
+                throw refused(QStringLiteral("|| joins only texts"), m_text);
+            }
+        }
+        return value;
+    }
+
+    void noteTable(const QString& name)
+    {
+        if (m_tableNext) {
+            m_table = FindPgTable(name);
+            m_tableNext = false;
+        }
+    }
+
+    void word(const QString& text)
+    {
+        const QString upper = text.toUpper();
+        ++m_i;
+        if (upper == QLatin1String("LIKE") ||
+            (upper == QLatin1String("NOT") && peekIs(Token::Word, "LIKE"))) {
+            like(upper == QLatin1String("NOT"));
+            return;
+        }
+        if (upper == QLatin1String("ROWID")) {
+            if (!m_table)
+                throw refused(QStringLiteral("rowid names no table's key"), m_text);
+            put('"' + m_table->key() + '"', true);
+            return;
+        }
+        if (keywords().contains(upper)) {
+            put(upper.toLatin1());
+            m_tableNext = upper == QLatin1String("FROM") || upper == QLatin1String("INTO") ||
+                          upper == QLatin1String("UPDATE");
+            return;
+        }
+        if (functions().contains(upper) && peekIs(Token::Op, "(")) {
+            put(upper.toLatin1());
+            return;
+        }
+        if (upper == QLatin1String("CHAR") || peekIs(Token::Op, "("))
+            throw refused(QStringLiteral("the function %1 is not passed on").arg(text), m_text);
+        noteTable(text);
+        putName(text);
+    }
+
+    void like(bool negated)
+    {
+        if (negated)
+            ++m_i; // LIKE
+        if (!m_lastColumn)
+            throw refused(QStringLiteral("LIKE follows a field's name only"), m_text);
+        QString pattern;
+        if (peek() && peek()->kind == Token::Text) {
+            pattern = textExpression();
+        } else if (peek() && peek()->kind == Token::Param) {
+            ++m_i;
+            pattern = nextValue().toString();
+        } else {
+            throw refused(QStringLiteral("LIKE takes a text"), m_text);
+        }
+        if (peekIs(Token::Word, "ESCAPE"))
+            throw refused(QStringLiteral("LIKE has no escape character here"), m_text);
+        // Compared as code points, whatever collation someone gave the column.
+        put(negated ? "COLLATE \"C\" !~" : "COLLATE \"C\" ~");
+        putParam(QString::fromLatin1(PgLikeRegex(pattern)));
+    }
+
+    void op(const QString& text)
+    {
+        ++m_i;
+        if (text == QLatin1String("||"))
+            throw refused(QStringLiteral("|| joins only texts"), m_text);
+        if (text == QLatin1String("-") && !m_lastOperand && peek() &&
+            peek()->kind == Token::Number) {
+            const QVariant v = m_tokens[m_i++].value;
+            putParam(v.typeId() == QMetaType::Double ? QVariant(-v.toDouble())
+                                                     : QVariant(-v.toLongLong()));
+            return;
+        }
+        if (text == QLatin1String("("))
+            ++m_depth;
+        if (text == QLatin1String(")") && --m_depth < 0)
+            throw refused(QStringLiteral("the brackets do not pair up"), m_text);
+        put(text.toLatin1());
+        m_lastOperand = text == QLatin1String(")");
+    }
+
+    const QString& m_text;
+    std::vector<Token> m_tokens;
+    const QVariantList& m_values;
+    const PgTable* m_table;
+    int m_next;
+    size_t m_i = 0;
+    qsizetype m_used = 0;
+    int m_depth = 0;
+    bool m_lastColumn = false;
+    bool m_lastOperand = false;
+    bool m_tableNext = false;
+    QByteArray m_out;
+    QVariantList m_params;
+};
+} // namespace
+
+PgStatement TranslateSql(const QString& text, const QVariantList& values, const PgTable* table,
+                         int firstParam)
+{
+    return Translator(text, values, table, firstParam).run();
+}

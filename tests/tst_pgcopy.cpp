@@ -1,0 +1,133 @@
+// Copying a Vantor database between a file and a server, in the core and through the program's
+// command line: every row with its key, the counts checked, a target that holds records refused
+// untouched.
+#include "core/data/Connection.h"
+#include "core/data/DatabaseCopy.h"
+#include "core/engine/DbError.h"
+#include "core/engine/Engine.h"
+#include "tests/EngineSupport.h"
+
+#include <QProcess>
+#include <QtTest>
+
+namespace {
+const QStringList kTables = {"Software", "Versions", "Changes", "Files", "Problems"};
+
+// Every row of every table with its key, dates as ISO text and NULL apart from an empty text:
+// what must be equal after a copy.
+QStringList dump(Connection& c)
+{
+    QStringList rows;
+    for (const QString& table : kTables) {
+        Engine& e = c.engine();
+        QStringList columns;
+        for (const QString& column : e.columns(table))
+            columns << column;
+        const std::vector<qint64> keys = e.keys(table, QString());
+        e.readFields(
+            table, columns, keys.data(), int(keys.size()), [&](int, const QVariant* values) {
+                QStringList row{table};
+                for (qsizetype i = 0; i < columns.size(); ++i) {
+                    const QVariant& v = values[i];
+                    row << (v.typeId() == QMetaType::QDate ? v.toDate().toString(Qt::ISODate)
+                            : v.toString().isNull()        ? QStringLiteral("<NULL>")
+                                                           : v.toString());
+                }
+                rows << row.join(QLatin1Char('|'));
+            });
+    }
+    return rows;
+}
+
+// The benchmark's database in small: titles with versions, their changes and files, and
+// problems; one title deleted again, so that the keys have a gap to keep.
+void fill(TestDatabase& d)
+{
+    for (int t = 0; t < 4; ++t) {
+        const qint64 title = d.addTitle(QStringLiteral("Title %1 'quoted'").arg(t),
+                                        t == 1 ? QVariant() : QVariant("comments ü"));
+        for (int v = 0; v < 3; ++v) {
+            const qint64 version =
+                d.addVersion(title, QStringLiteral("%1.%2").arg(t).arg(v), QDate(2001, 3, 3 + v));
+            d.addChange(version, QStringLiteral("change %1 \\ 😀").arg(v));
+            d.addFile(version, "file.dll", QString(), QDate(1999, 12, 31));
+        }
+        for (int p = 0; p < 5; ++p)
+            d.addProblem(title, QStringLiteral("problem %1 Straße").arg(p), p ? "solution" : "");
+    }
+    d.db().query("DELETE FROM [Software] WHERE [SoftwareTitle] = ?", {"Title 2 'quoted'"});
+}
+
+QList<int> countsOf(TestDatabase& d)
+{
+    QList<int> counts;
+    for (const QString& t : kTables)
+        counts << d.count(t);
+    return counts;
+}
+
+// Runs the program's --copy; its exit status and what it wrote to standard error.
+QPair<int, QString> runCopy(const QString& from, const QString& to)
+{
+    QProcess p;
+    p.start(QStringLiteral(VANTOR_PROGRAM), {"--copy", from, to});
+    p.waitForFinished(120000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromLocal8Bit(p.readAllStandardError())};
+}
+} // namespace
+
+class TestPgCopy : public QObject {
+    Q_OBJECT
+
+private slots:
+    void copiesFileToServerAndBack()
+    {
+        TestDatabase file(TestDatabase::File);
+        fill(file);
+        const QStringList rows = dump(file.db());
+        QCOMPARE(rows.size(), 3 + 9 + 9 + 9 + 15);
+
+        TestDatabase server(TestDatabase::Server);
+        QVERIFY(CopyDatabase(file.path(), server.path()).startsWith("Copied 3 Software, 9 "));
+        QCOMPARE(dump(server.db()), rows);
+        TestDatabase back(TestDatabase::File);
+        CopyDatabase(server.path(), back.path());
+        QCOMPARE(dump(back.db()), rows);
+
+        // New keys follow the largest copied, as they would have in the file.
+        const qint64 largest = file.scalar("SELECT MAX([ProblemID]) FROM [Problems]").toLongLong();
+        QVERIFY(server.addProblem(1, "new", "") > largest);
+
+        const QList<int> counts = countsOf(server);
+        try {
+            CopyDatabase(file.path(), server.path());
+            QFAIL("a target that holds records was not refused");
+        } catch (const DbError& e) {
+            QVERIFY2(e.text().contains("already holds records"), qPrintable(e.text()));
+        }
+        QCOMPARE(countsOf(server), counts);
+    }
+
+    // The command line: a copy ends with status 0, a refused one says why on standard error and
+    // ends with another, leaving no target file behind.
+    void theProgramCopiesFromTheCommandLine()
+    {
+        TestDatabase file(TestDatabase::File);
+        fill(file);
+        Connection::closeAll();
+        TestDatabase server(TestDatabase::Server);
+        QCOMPARE(runCopy(file.path(), server.path()).first, 0);
+        const auto refused = runCopy(file.path(), server.path());
+        QVERIFY(refused.first != 0 && refused.second.contains("already holds records"));
+
+        const QString missing = file.path() + ".missing";
+        const QString made = file.path() + ".copy";
+        const auto failed = runCopy(missing, made);
+        QVERIFY(failed.first != 0 && failed.second.contains(missing));
+        QVERIFY(!QFile::exists(made));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPgCopy)
+#include "tst_pgcopy.moc"
