@@ -5,18 +5,16 @@
 #include "core/data/Connection.h"
 #include "core/data/DatabaseCopy.h"
 #include "core/data/RecordSource.h"
-#include "core/sql/PgLike.h"
 #include "core/sql/SqlText.h"
 
 #include "bench/BenchData.h"
+#include "bench/PlainLibpq.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QtEndian>
 
 #include <benchmark/benchmark.h>
-#include <libpq-fe.h>
 
 #include <cstdio>
 #include <cstring>
@@ -97,31 +95,15 @@ void SearchDriver(benchmark::State& state)
     state.counters["matches"] = g_problems->RecordCount();
 }
 
-// The same search as the server engine sends it, through libpq alone: prepared once, binary.
+// The same search through libpq alone.
 void SearchDriverPlainLibpq(benchmark::State& state)
 {
     chooseLargeTitle();
-    PGconn* c = PQconnectdb(g_db.toUtf8().constData());
-    PQclear(PQprepare(c, "search",
-                      "SELECT problemid FROM problems WHERE softwareid = $1 AND problem "
-                      "COLLATE \"C\" ~ $2 ORDER BY problemid",
-                      0, nullptr));
-    const std::string id = std::to_string(g_large);
-    const QByteArray regex = PgLikeRegex(QString::fromLatin1(kSearch));
-    const char* values[] = {id.c_str(), regex.constData()};
-    std::vector<qint64> keys;
-    for (auto _ : state) {
-        PGresult* r = PQexecPrepared(c, "search", 2, values, nullptr, nullptr, 1);
-        keys.resize(size_t(PQntuples(r)));
-        for (int i = 0; i < PQntuples(r); ++i) {
-            quint64 k;
-            std::memcpy(&k, PQgetvalue(r, i, 0), 8);
-            keys[size_t(i)] = qint64(qFromBigEndian(k));
-        }
-        PQclear(r);
-    }
-    state.counters["matches"] = double(keys.size());
-    PQfinish(c);
+    PlainLibpqSearch plain(g_db);
+    size_t matches = 0;
+    for (auto _ : state)
+        matches = plain.run(g_large, QString::fromLatin1(kSearch)).size();
+    state.counters["matches"] = double(matches);
 }
 
 void timedCopy(const QString& from, const QString& to)

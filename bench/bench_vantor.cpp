@@ -1,5 +1,6 @@
 // Times the real main window on the large database (bench_window.cpp, bench_long.cpp).
-// --db=PATH names a database written by gen_vantor_db.
+// --db=PATH names a database written by gen_vantor_db, or --db=URI the same database copied
+// into a PostgreSQL server (bench/run.sh --server).
 #include "bench/BenchSupport.h"
 #include "core/data/Connection.h"
 #include "core/settings/Settings.h"
@@ -9,6 +10,19 @@
 #include <QFileInfo>
 
 #include <cstring>
+
+// The plain-SQL side's own handles on the file: one to read, one to add problems.
+bool OpenBaselineHandles()
+{
+    const QByteArray path = DatabasePath.toUtf8();
+    if (sqlite3_open_v2(path.constData(), &g_raw, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK ||
+        sqlite3_open_v2(path.constData(), &g_rw, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        std::fprintf(stderr, "cannot open %s\n", path.constData());
+        return false;
+    }
+    sqlite3_busy_timeout(g_rw, 5000);
+    return true;
+}
 
 int main(int argc, char** argv)
 {
@@ -22,9 +36,11 @@ int main(int argc, char** argv)
     }
     int restCount = int(rest.size());
     benchmark::Initialize(&restCount, rest.data());
-    if (g_dbPath.isEmpty() || !QFileInfo::exists(g_dbPath)) {
-        std::fprintf(stderr, "usage: bench_vantor --db=PATH [benchmark options]\n"
-                             "  PATH is a database written by gen_vantor_db\n");
+    g_server = IsServerDatabase(g_dbPath);
+    if (g_dbPath.isEmpty() || (!g_server && !QFileInfo::exists(g_dbPath))) {
+        std::fprintf(stderr, "usage: bench_vantor --db=PATH-OR-URI [benchmark options]\n"
+                             "  PATH is a database written by gen_vantor_db, URI a server's "
+                             "copy of it\n");
         return 2;
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -37,7 +53,7 @@ int main(int argc, char** argv)
     g_folder = std::make_unique<QTemporaryDir>();
     SetProgramFolder(g_folder->path());
     IniFilePath = g_folder->filePath(QStringLiteral("VANTOR.INI"));
-    DatabasePath = QFileInfo(g_dbPath).absoluteFilePath();
+    DatabasePath = g_server ? g_dbPath : QFileInfo(g_dbPath).absoluteFilePath();
     WriteIniSetting(QStringLiteral("Preferences"), QStringLiteral("Database"), DatabasePath);
     SetMsgBoxHook([](const MsgBoxCall& call) {
         if (call.text == QStringLiteral("No matches were found")) {
@@ -49,17 +65,8 @@ int main(int argc, char** argv)
         return MsgResult::OK;
     });
 
-    if (sqlite3_open_v2(DatabasePath.toUtf8().constData(), &g_raw, SQLITE_OPEN_READONLY, nullptr) !=
-        SQLITE_OK) {
-        std::fprintf(stderr, "cannot open %s\n", argv[1]);
+    if (!g_server && !OpenBaselineHandles())
         return 1;
-    }
-    if (sqlite3_open_v2(DatabasePath.toUtf8().constData(), &g_rw, SQLITE_OPEN_READWRITE, nullptr) !=
-        SQLITE_OK) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(DatabasePath));
-        return 1;
-    }
-    sqlite3_busy_timeout(g_rw, 5000);
 
     RegisterWindowBenchmarks();
     RegisterLongTextBenchmarks();

@@ -1,8 +1,11 @@
 // The main window's operations on the large database, each against the same rows read by plain
-// SQL through SQLite's C interface in the same run. The counter "ratio" is the window's time over
-// the plain-SQL time.
+// SQL through SQLite's C interface in the same run (on a server: the search against plain
+// libpq). The counter "ratio" is the window's time over the plain-SQL time.
 #include "bench/BenchData.h"
 #include "bench/BenchSupport.h"
+#include "bench/PlainLibpq.h"
+#include "core/data/Connection.h"
+#include "core/settings/Settings.h"
 #include "reports/PrinterSurface.h"
 #include "reports/Report.h"
 #include "tests/RecordingSurface.h"
@@ -93,10 +96,18 @@ size_t SqlProblemSet(const std::string& sql)
     return n;
 }
 
-sqlite3_int64 SqlSoftwareId(const std::string& title)
+// Through the program's connection, on either engine; not timed.
+Engine::Rows Query(const QString& sql, const QVariantList& values)
 {
-    Stmt s("SELECT [SoftwareID] FROM [Software] WHERE [SoftwareTitle] = " + quoted(title));
-    return s.step() ? s.integer(0) : -1;
+    return Connection::shared(DatabasePath)->query(sql, values);
+}
+
+qint64 SoftwareId(const char* title)
+{
+    const Engine::Rows rows =
+        Query(QStringLiteral("SELECT [SoftwareID] FROM [Software] WHERE [SoftwareTitle] = ?"),
+              {QString::fromUtf8(title)});
+    return rows.isEmpty() ? -1 : rows.front().value(0).toLongLong();
 }
 
 // Texts of the problems the benchmark adds; they are deleted again at the end of the run.
@@ -144,10 +155,7 @@ size_t SqlAddProblem(sqlite3_int64 softwareId)
 
 void DeleteAddedProblems()
 {
-    const QByteArray problem = kAddedProblem.toUtf8();
-    Stmt del("DELETE FROM [Problems] WHERE [Problem] = ?", g_rw);
-    sqlite3_bind_text(del.s, 1, problem.constData(), int(problem.size()), SQLITE_TRANSIENT);
-    sqlite3_step(del.s);
+    Query(QStringLiteral("DELETE FROM [Problems] WHERE [Problem] = ?"), {kAddedProblem});
 }
 
 // The all-problems report of the window's set, from its menu entry, to the surface the print
@@ -202,7 +210,7 @@ void BM_FormLoad(benchmark::State& state)
         auto w = std::make_unique<frmVantor>();
         const Times tw = Measure([&] { w->Form_Load(); });
         benchmark::DoNotOptimize(child<QComboBox>(w.get(), "cboSoftware")->count());
-        const Times ts = Measure([&] { benchmark::DoNotOptimize(SqlTitles()); });
+        const Times ts = Baseline([&] { benchmark::DoNotOptimize(SqlTitles()); });
         p.add(state, tw, ts);
     }
     p.report(state);
@@ -217,7 +225,7 @@ void BM_SelectTitle(benchmark::State& state)
     Pair p;
     for (auto _ : state) {
         const Times tw = Measure([&] { w.form->cboSoftware_Click(); });
-        const Times ts = Measure([&] { benchmark::DoNotOptimize(SqlSelectTitle(title)); });
+        const Times ts = Baseline([&] { benchmark::DoNotOptimize(SqlSelectTitle(title)); });
         p.add(state, tw, ts);
     }
     state.counters["problems"] = w.dataProblems->RecordCount();
@@ -237,7 +245,7 @@ void BM_SelectVersion(benchmark::State& state)
     Pair p;
     for (auto _ : state) {
         const Times tw = Measure([&] { w.form->lstVersionDate_Click(); });
-        const Times ts = Measure([&] { benchmark::DoNotOptimize(SqlVersionDetails(releaseId)); });
+        const Times ts = Baseline([&] { benchmark::DoNotOptimize(SqlVersionDetails(releaseId)); });
         p.add(state, tw, ts);
     }
     state.counters["rows"] = w.lstChanges->count() + w.lstFiles->count();
@@ -267,7 +275,7 @@ void BM_Move(benchmark::State& state, Move m)
         ++i;
         const Times tw = Measure([&] { DoMove(w, m); });
         const sqlite3_int64 key = set->currentKey();
-        const Times ts = Measure([&] { benchmark::DoNotOptimize(SqlProblemRow(key)); });
+        const Times ts = Baseline([&] { benchmark::DoNotOptimize(SqlProblemRow(key)); });
         p.add(state, tw, ts);
     }
     state.counters["problems"] = count;
@@ -280,8 +288,12 @@ void BM_Search(benchmark::State& state)
     MainWindow& w = Window();
     if (!ChooseTitle(state, w, title))
         return;
+    const qint64 softwareId = SoftwareId(title);
     const std::string sql = "SELECT rowid FROM [Problems] WHERE [SoftwareID] = " +
-                            std::to_string(SqlSoftwareId(title)) + " AND [Problem] LIKE '%driver%'";
+                            std::to_string(softwareId) + " AND [Problem] LIKE '%driver%'";
+    std::unique_ptr<PlainLibpqSearch> plain;
+    if (g_server)
+        plain = std::make_unique<PlainLibpqSearch>(DatabasePath);
     // The process's first dialog loads fonts and styles once; that is not the search.
     DoSearch(w, QStringLiteral("*driver*"));
     Pair p;
@@ -292,7 +304,12 @@ void BM_Search(benchmark::State& state)
             state.SkipWithError("the find dialog did not open");
             return;
         }
-        const Times ts = Measure([&] { benchmark::DoNotOptimize(SqlProblemSet(sql)); });
+        const Times ts = Measure([&] {
+            if (plain)
+                benchmark::DoNotOptimize(plain->run(softwareId, QStringLiteral("%driver%")));
+            else
+                benchmark::DoNotOptimize(SqlProblemSet(sql));
+        });
         p.add(state, tw, ts);
     }
     state.counters["matches"] = w.dataProblems->RecordCount();
@@ -307,7 +324,7 @@ void BM_AddProblem(benchmark::State& state)
     if (!ChooseTitle(state, w, BenchData::kLargeTitle))
         return;
     w.tabGeneral->setCurrentIndex(1);
-    const sqlite3_int64 softwareId = SqlSoftwareId(BenchData::kLargeTitle);
+    const qint64 softwareId = SoftwareId(BenchData::kLargeTitle);
     DoAddProblem(w); // as for the search: the first dialog of the process is not timed
     Pair p;
     for (auto _ : state) {
@@ -317,7 +334,7 @@ void BM_AddProblem(benchmark::State& state)
             state.SkipWithError("the problem was not added through the dialog");
             break;
         }
-        const Times ts = Measure([&] { benchmark::DoNotOptimize(SqlAddProblem(softwareId)); });
+        const Times ts = Baseline([&] { benchmark::DoNotOptimize(SqlAddProblem(softwareId)); });
         p.add(state, tw, ts);
     }
     state.counters["problems"] = w.dataProblems->RecordCount();
@@ -354,7 +371,7 @@ void BM_AllProblemsReport(benchmark::State& state)
             state.SkipWithError("the report did not print");
             return;
         }
-        const Times ts = Measure([&] { benchmark::DoNotOptimize(SqlAllProblems(title)); });
+        const Times ts = Baseline([&] { benchmark::DoNotOptimize(SqlAllProblems(title)); });
         p.add(state, tw, ts);
     }
     if (pdf)

@@ -7,6 +7,7 @@
 #include "core/engine/DbError.h"
 #include "core/engine/Engine.h"
 #include "core/sql/Like.h"
+#include "core/sql/PgLike.h"
 #include "core/sql/SqlText.h"
 #include "core/text/TextFormat.h"
 #include "tests/CoreSupport.h"
@@ -279,6 +280,11 @@ private slots:
             compared += int(texts.size());
         }
         QVERIFY(compared > 5000);
+        // The longest pattern the server takes still searches; a longer one is refused.
+        const QString search = "SELECT [ProblemID] FROM [Problems] WHERE [Problem] LIKE ?";
+        const QString longest = '%' + QString(kPgLikeMaxChars - 2, u'\u00E9') + '%';
+        QVERIFY(d.db().query(search, {longest}).isEmpty());
+        QVERIFY_THROWS_EXCEPTION(DbError, d.db().query(search, {longest + 'x'}));
     }
 
     // A record source works alike on both engines: walks past its blocks, moves, finds, adds,

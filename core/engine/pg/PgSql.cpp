@@ -338,6 +338,12 @@ private:
         }
         if (peekIs(Token::Word, "ESCAPE"))
             throw refused(QStringLiteral("LIKE has no escape character here"), m_text);
+        if (pattern.size() > kPgLikeMaxChars)
+            throw DbError(QStringLiteral("A search on the database server takes at most %L1 "
+                                         "characters; this one has %L2. Search for a part of "
+                                         "the text, with * for the rest.")
+                              .arg(kPgLikeMaxChars)
+                              .arg(pattern.size()));
         // Compared as code points, whatever collation someone gave the column.
         put(negated ? "COLLATE \"C\" !~" : "COLLATE \"C\" ~");
         putParam(QString::fromLatin1(PgLikeRegex(pattern)));
