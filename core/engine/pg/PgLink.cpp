@@ -246,6 +246,22 @@ QString MaskPassword(const QString& text)
     return out;
 }
 
+bool UriHoldsPassword(const QString& uri)
+{
+    char* error = nullptr;
+    PQconninfoOption* options = PQconninfoParse(uri.toUtf8().constData(), &error);
+    PQfreemem(error);
+    if (!options)
+        return MaskPassword(uri) != uri;
+    bool held = false;
+    for (const PQconninfoOption* o = options; o->keyword; ++o) {
+        if (std::strcmp(o->keyword, "password") == 0 && o->val && *o->val)
+            held = true;
+    }
+    PQconninfoFree(options);
+    return held;
+}
+
 PgResult::~PgResult()
 {
     PQclear(m_r);

@@ -108,3 +108,6 @@ private:
 // The URI as it may be shown: the password part of the user info and every password= value
 // replaced by "***".
 QString MaskPassword(const QString& text);
+// Whether a connection URI carries a password (user:password@ or a password= parameter), as
+// libpq reads it; one libpq cannot read counts when a password shows in its text.
+bool UriHoldsPassword(const QString& uri);
