@@ -8,6 +8,7 @@
 #include <QVariant>
 #include <QVariantList>
 
+#include <chrono>
 #include <vector>
 
 struct pg_conn;
@@ -93,7 +94,9 @@ private:
     PgResult run(Prepared& p, const QVariantList& params);
     // Polls a connection that libpq has begun (or begun again) until it is open or the
     // deadline has passed; the reason when it failed.
-    QString poll(bool reset);
+    using Deadline = std::chrono::steady_clock::time_point;
+    static Deadline deadline();
+    QString poll(bool reset, Deadline deadline);
     DbError failure(pg_result* r) const;
     QString masked(const QString& text) const;
 
