@@ -174,6 +174,11 @@ private slots:
         SelectTitle(*t.w, "Shared");
         QVERIFY(t.refusal().startsWith("The database server cannot be reached"));
         QCOMPARE(shown(*t.w), "typed while the server was away");
+        // Closing asks before the typing is lost, and No keeps the window.
+        QVERIFY(!t.w->form->close());
+        QCOMPARE(t.env.msgs.lastText(),
+                 "What you typed could not be saved. Close Vantor anyway and lose it?");
+        t.env.msgs.clear();
 
         away.resume();
         t.w->cmdNext->click();
