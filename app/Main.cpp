@@ -1,6 +1,7 @@
 #include "app/Main.h"
 
 #include "app/Splash.h"
+#include "core/data/Connection.h"
 #include "core/data/DbError.h"
 #include "core/settings/Settings.h"
 #include "mainwindow/frmVantor.h"
@@ -36,8 +37,9 @@ std::unique_ptr<frmVantor> Main()
     } catch (const DbError& e) {
         splash.reset();
         SetBusyCursor(false);
+        // A server's address may hold a password (given on the command line, say): never shown.
         MsgBox(QStringLiteral("Vantor cannot open its database\n%1\n\n%2")
-                   .arg(ConfiguredDatabasePath(), e.text()),
+                   .arg(ShownDatabase(ConfiguredDatabasePath()), e.text()),
                MsgIcon::Critical);
         return nullptr;
     }

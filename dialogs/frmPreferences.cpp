@@ -1,5 +1,6 @@
 #include "dialogs/frmPreferences.h"
 
+#include "core/data/Connection.h"
 #include "core/settings/Settings.h"
 #include "widgets/MsgBox.h"
 #include "widgets/WindowHelpers.h"
@@ -52,9 +53,17 @@ void frmPreferences::Form_Load()
     txtDatabase->setText(ReadIniSetting(kSection, kKey, DefaultDatabasePath()));
 }
 
+// A server address has no folder: a file for it is most likely wanted among the user's own.
+QString frmPreferences::browseFolder() const
+{
+    if (IsServerDatabase(txtDatabase->text()) || m_databaseFolder.isEmpty())
+        return QDir::homePath();
+    return m_databaseFolder;
+}
+
 void frmPreferences::cmdBrowse_Click()
 {
-    QFileDialog dlg(this, QStringLiteral("Open"), m_databaseFolder,
+    QFileDialog dlg(this, QStringLiteral("Open"), browseFolder(),
                     QStringLiteral("Vantor Database (vantor.mdb)"));
     // Our own dialog, so the filter lists the file in any letter case on every desktop.
     dlg.setOption(QFileDialog::DontUseNativeDialog);
@@ -63,7 +72,7 @@ void frmPreferences::cmdBrowse_Click()
     // A new file may be named: the database is created on the next start.
     dlg.setFileMode(QFileDialog::AnyFile);
     const QString last = lastChosenFile();
-    if (!last.isEmpty()) {
+    if (!last.isEmpty() && !IsServerDatabase(txtDatabase->text())) {
         const QFileInfo info(last);
         dlg.selectFile(info.dir().exists() ? info.absoluteFilePath() : info.fileName());
     }
@@ -78,7 +87,11 @@ void frmPreferences::cmdBrowse_Click()
 
 void frmPreferences::cmdOK_Click()
 {
-    const QString path = txtDatabase->text();
+    QString path = txtDatabase->text();
+    // Blanks around an address are a slip of the paste; kept, they would make it a file name
+    // and hide a password in it from the check below.
+    if (IsServerDatabase(path.trimmed()))
+        path = path.trimmed();
     if (path.isEmpty()) {
         MsgBox(QStringLiteral("You must provide the path to the database."), MsgIcon::Exclamation);
         return;
@@ -87,6 +100,11 @@ void frmPreferences::cmdOK_Click()
         // A line of the settings file holds one value; the rest would become lines of its own.
         MsgBox(QStringLiteral("The path to the database cannot hold a line break."),
                MsgIcon::Exclamation);
+        return;
+    }
+    const QString fault = DatabaseSettingFault(path);
+    if (!fault.isEmpty()) {
+        MsgBox(fault, MsgIcon::Exclamation);
         return;
     }
     if (!WriteIniSetting(kSection, kKey, path)) {

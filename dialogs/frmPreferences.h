@@ -5,13 +5,14 @@
 class QLineEdit;
 class QPushButton;
 
-// Where the database file lives. The path is kept in the settings file and takes effect at the
-// next start; the running program stays on the database it opened.
+// Where the database lives: a file, or a database on a server named by a connection URI. The
+// setting is kept in the settings file and takes effect at the next start; the running program
+// stays on the database it opened.
 class frmPreferences : public VantorDialog {
     Q_OBJECT
 public:
-    // databaseFolder holds the database the program works on: where another one is most likely
-    // kept, so browsing starts there.
+    // databaseFolder holds the database file the program works on: where another one is most
+    // likely kept, so browsing starts there. Empty when the program works on a server.
     frmPreferences(QWidget* parent, const QString& databaseFolder);
 
     void Form_Load();
@@ -21,6 +22,8 @@ public slots:
     void cmdOK_Click() override;
 
 private:
+    QString browseFolder() const;
+
     QLineEdit* txtDatabase;
     QPushButton* cmdBrowse;
     QString m_databaseFolder;

@@ -8,11 +8,11 @@
 
 void frmVantor::cmdPreferences_Click()
 {
-    // Browse starts beside the database the program works on: another one is most likely
-    // kept there.
+    // Browse starts beside the database file the program works on: another one is most likely
+    // kept there. A server database lives in no folder here.
     const Connection* open = connection();
-    frmPreferences dlg(this,
-                       QFileInfo(open ? open->path() : ConfiguredDatabasePath()).absolutePath());
+    const QString path = open ? open->path() : ConfiguredDatabasePath();
+    frmPreferences dlg(this, IsServerDatabase(path) ? QString() : QFileInfo(path).absolutePath());
     dlg.Form_Load();
     dlg.exec();
 }

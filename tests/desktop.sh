@@ -200,6 +200,26 @@ expect_end 1 "the message about the database"
 [ "$(cat "$folder/notes.mdb")" = "not a database" ] || fail "the file named was changed"
 echo "a file that is not a database: one message, status 1"
 
+# --- A server database whose server takes the connection and never answers: one message, after
+# the program's own connection deadline, then status 1. The time is printed for a person.
+folder="$work/server"
+mkdir "$folder"
+port=$(( (RANDOM % 20000) + 30000 ))
+nc -lk 127.0.0.1 "$port" >/dev/null 2>&1 &
+pids+=($!)
+printf '[Preferences]\nDatabase=postgresql://127.0.0.1:%s/vantor\n' "$port" >"$folder/VANTOR.INI"
+started=$(date +%s%N)
+start_program "$folder"
+wait_for 30 "no message about the server database appeared" message_shown
+echo "the message about the silent server came $(( ($(date +%s%N) - started) / 1000000 )) ms after the start"
+[ "$(message_boxes | wc -l)" -eq 1 ] || fail "more than one message box at once"
+box=$(message_boxes)
+shoot_painted "$box" server-failure-message
+xdotool windowactivate --sync "$box"
+xdotool key Return
+expect_end 1 "the message about the server database"
+echo "a server that never answers: one message, status 1"
+
 # --- The captions measured in this display's fonts.
 if ! "$layout" >"$shots/layout.log" 2>&1; then
     cat "$shots/layout.log" >&2

@@ -1,7 +1,8 @@
 // The server engine against the throwaway PostgreSQL server of the test command: its tables,
 // the databases it refuses, the translation of the program's WHERE texts, the record sources
-// on it, two users at once, a server that goes away and comes back, start-up failures, texts
-// and dates. Where the file engine must behave the same, the case runs on both.
+// on it, two users at once, a server that goes away and comes back, texts and dates (the
+// start-up failures are tst_pgwindow's, through the real start-up). Where the file engine must
+// behave the same, the case runs on both.
 #include "core/data/Connection.h"
 #include "core/data/RecordSource.h"
 #include "core/engine/DbError.h"
@@ -13,13 +14,7 @@
 #include "tests/CoreSupport.h"
 #include "tests/EngineSupport.h"
 
-#include <QElapsedTimer>
 #include <QtTest>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 using Kind = TestDatabase::Kind;
@@ -63,29 +58,6 @@ QString tablesOf(const QString& database)
                        "pg_class WHERE relnamespace = 'public'::regnamespace AND relkind = 'r'"),
         database);
 }
-
-// A server that takes connections and never says a word, as a hung one does.
-class SilentServer {
-public:
-    SilentServer()
-    {
-        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof a;
-        ::bind(m_fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        ::listen(m_fd, 16);
-        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&a), &length);
-        m_port = ntohs(a.sin_port);
-    }
-    ~SilentServer() { ::close(m_fd); }
-    int port() const { return m_port; }
-
-private:
-    int m_fd;
-    int m_port = 0;
-};
 } // namespace
 
 class TestPgEngine : public QObject {
@@ -423,54 +395,6 @@ private slots:
         QCOMPARE(RunAsCommand(d.db(), [&] { s->Update(); }), QString());
         QCOMPARE(d.scalar("SELECT [Comments] FROM [Software] WHERE [SoftwareID] = ?", {a}),
                  "typed while the server was away");
-    }
-
-    // Each way of failing to open names the server and the database, shows no password, and
-    // comes within ten seconds, even from a server that never answers.
-    void startUpFailures_data()
-    {
-        QTest::addColumn<QString>("uri");
-        QTest::addColumn<QString>("says");
-        const QString host = PgTestServer::setting("PGTEST_HOST");
-        const QString port = PgTestServer::setting("PGTEST_PORT");
-        const QString socket = QStringLiteral("?host=%1&port=%2").arg(host, port);
-        QTest::newRow("wrong password") << QStringLiteral("postgresql://%1:wrong-secret@/vantor%2")
-                                               .arg(PgTestServer::setting("PGTEST_PW_ROLE"), socket)
-                                        << "database \"vantor\" on the server " + host;
-        QTest::newRow("no password") << QStringLiteral("postgresql://%1@/vantor%2")
-                                            .arg(PgTestServer::setting("PGTEST_PW_ROLE"), socket)
-                                     << "~/.pgpass";
-        QTest::newRow("missing database")
-            << PgTestServer::uri("nosuchdb") << "database \"nosuchdb\" on the server " + host;
-        QTest::newRow("nothing listens")
-            << QStringLiteral("postgresql://postgres:wrong-secret@/vantor?host=%1&port=%2")
-                   .arg(host)
-                   .arg(port.toInt() + 1)
-            << QStringLiteral("port %1").arg(port.toInt() + 1);
-        QTest::newRow("address not understood") << "postgresql://alice:wrong-secret%ZZ@[::1/vantor"
-                                                << "not a connection address";
-    }
-    void startUpFailures()
-    {
-        QFETCH(QString, uri);
-        QFETCH(QString, says);
-        QElapsedTimer clock;
-        clock.start();
-        const QString why = openFailure(uri);
-        QVERIFY(clock.elapsed() < 10000);
-        QVERIFY2(why.contains(says) && !why.contains("wrong-secret"), qPrintable(why));
-    }
-    void startUpFailsWithinTenSecondsWhenTheServerNeverAnswers()
-    {
-        SilentServer silent;
-        QElapsedTimer clock;
-        clock.start();
-        const QString why = openFailure(
-            QStringLiteral("postgresql://127.0.0.1:%1/vantor?sslmode=disable").arg(silent.port()));
-        QVERIFY(clock.elapsed() < 10000);
-        QVERIFY2(why.contains("database \"vantor\" on the server 127.0.0.1") &&
-                     why.contains("did not answer"),
-                 qPrintable(why));
     }
 
     // Texts come back exactly; a NUL, which the server cannot store, is refused with the typing

@@ -334,6 +334,74 @@ private slots:
         });
         QCOMPARE(storedPath(), env.folder() + "/Vantor.Mdb");
     }
+
+    // A server database's address is kept as typed; one holding a password, or one libpq
+    // cannot read, is refused, and the setting stays as it was.
+    void serverAddresses_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored"); // empty: refused
+        QTest::addColumn<QStringList>("says");
+        const QStringList pgpass{"~/.pgpass", "PGPASSFILE"};
+        const char* const kept[][3] = {
+            {"over TCP", "postgresql://ann@db.example.com:5433/vantor?sslmode=require", ""},
+            {"on a socket", "postgres:///vantor?host=/run/postgresql&user=ann", ""},
+            {"blanks around", " postgresql://db/vantor ", "postgresql://db/vantor"},
+        };
+        for (const auto& r : kept)
+            QTest::newRow(r[0]) << r[1] << (*r[2] ? r[2] : r[1]) << QStringList();
+        for (const char* uri :
+             {"postgresql://ann:s3cret@db/vantor",
+              "postgresql://db/vantor?user=ann&password=s3cret",
+              "postgres://ann:s%33cret@db/vantor", " POSTGRESQL://ann:s3cret@db/vantor"})
+            QTest::newRow(uri) << uri << "" << pgpass;
+        QTest::newRow("not readable")
+            << "postgresql://db/vantor?nosuchoption=1"
+            << "" << QStringList{"not a connection address", "nosuchoption"};
+    }
+    void serverAddresses()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        QFETCH(QStringList, says);
+        TestEnv env;
+        auto w = env.openWindow();
+        WriteIniSetting("Preferences", "Database", "/keep/this.mdb");
+        WithOptions(*w, [&](const OptionsDialog& dlg) {
+            dlg.txtDatabase->setText(typed);
+            dlg.cmdOK->click();
+            QCOMPARE(dlg.dialog->isVisible(), stored.isEmpty());
+            QCOMPARE(dlg.txtDatabase->text(), typed);
+        });
+        QCOMPARE(storedPath(), stored.isEmpty() ? "/keep/this.mdb" : stored);
+        QCOMPARE(env.msgs.count(), stored.isEmpty() ? 1 : 0);
+        for (const QString& words : says)
+            QVERIFY2(env.msgs.lastText().contains(words), qPrintable(env.msgs.lastText()));
+        QVERIFY(!env.msgs.lastText().contains("s3cret"));
+        if (!stored.isEmpty())
+            return;
+        QCOMPARE(env.msgs.calls.last().icon, MsgIcon::Exclamation);
+    }
+
+    // With an address in the box there is no folder to start from: browsing starts in the
+    // home folder, and the file chosen takes the address's place.
+    void browseFromAServerAddress()
+    {
+        TestEnv env;
+        const QByteArray home = qgetenv("HOME");
+        QVERIFY(QDir(env.folder()).mkdir("home"));
+        qputenv("HOME", QFile::encodeName(env.folder() + "/home"));
+        auto w = env.openWindow();
+        WithOptions(*w, [&](const OptionsDialog& dlg) {
+            dlg.txtDatabase->setText("postgresql://db/vantor");
+            WithFileDialog(dlg, [&](QFileDialog* fd) {
+                QCOMPARE(fd->directory().absolutePath(), env.folder() + "/home");
+                PickFile(fd, "vantor.mdb");
+            });
+            QCOMPARE(dlg.txtDatabase->text(), env.folder() + "/home/vantor.mdb");
+        });
+        qputenv("HOME", home);
+    }
 };
 
 QTEST_MAIN(TestPreferences)

@@ -3,6 +3,7 @@
 #include "core/engine/DbError.h"
 #include "core/engine/Engine.h"
 #include "core/engine/pg/PgEngine.h"
+#include "core/engine/pg/PgLink.h"
 #include "core/engine/sqlite/SqliteEngine.h"
 
 #include <QCoreApplication>
@@ -48,6 +49,24 @@ bool IsServerDatabase(const QString& path)
 QString ShownDatabase(const QString& path)
 {
     return IsServerDatabase(path) ? MaskPassword(path) : path;
+}
+
+QString DatabaseSettingFault(const QString& path)
+{
+    if (!IsServerDatabase(path))
+        return {};
+    if (UriHoldsPassword(path))
+        return QStringLiteral(
+            "Vantor does not keep a password in its settings file, where others may read it. "
+            "Take the password out of the address and put it into libpq's password file "
+            "~/.pgpass (readable by you only; PGPASSFILE names another file) or into "
+            "PGPASSWORD: Vantor finds it there, as psql does.");
+    try {
+        PgLink readable(path);
+    } catch (const DbError& e) {
+        return e.text();
+    }
+    return {};
 }
 
 Connection::Connection(const QString& path, std::unique_ptr<Engine> engine, bool onServer)

@@ -90,6 +90,9 @@ private:
 bool IsServerDatabase(const QString& path);
 // The database setting as it may be shown: no password of a connection URI in it.
 QString ShownDatabase(const QString& path);
+// Why the setting may not go into the settings file, in words for the user: a connection URI
+// with a password in it (the file is plain text) or one libpq cannot read. Empty when it may.
+QString DatabaseSettingFault(const QString& path);
 
 // The connection text of a record source for a database path, and the path back from it.
 QString ConnectionText(const QString& databasePath);

@@ -246,6 +246,22 @@ QString MaskPassword(const QString& text)
     return out;
 }
 
+bool UriHoldsPassword(const QString& uri)
+{
+    char* error = nullptr;
+    PQconninfoOption* options = PQconninfoParse(uri.toUtf8().constData(), &error);
+    PQfreemem(error);
+    if (!options)
+        return MaskPassword(uri) != uri;
+    bool held = false;
+    for (const PQconninfoOption* o = options; o->keyword; ++o) {
+        if (std::strcmp(o->keyword, "password") == 0 && o->val && *o->val)
+            held = true;
+    }
+    PQconninfoFree(options);
+    return held;
+}
+
 PgResult::~PgResult()
 {
     PQclear(m_r);
@@ -373,12 +389,17 @@ QString PgLink::user() const
 }
 
 // libpq's connect_timeout counts for each address of a host apart, and only where libpq waits
-// itself; connecting step by step, Vantor keeps one deadline for all of it. A name lookup still
-// blocks inside a step, for as long as the system's resolver lets it.
-QString PgLink::poll(bool reset)
+// itself; connecting step by step, Vantor keeps one deadline for all of it, counted from before
+// the start, which looks the host's name up. A lookup still blocks inside that step, for as long
+// as the system's resolver lets it.
+PgLink::Deadline PgLink::deadline()
+{
+    return std::chrono::steady_clock::now() + std::chrono::seconds(kConnectSeconds);
+}
+
+QString PgLink::poll(bool reset, Deadline deadline)
 {
     using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::seconds(kConnectSeconds);
     PostgresPollingStatusType status = PGRES_POLLING_WRITING;
     for (;;) {
         if (status == PGRES_POLLING_OK)
@@ -408,11 +429,12 @@ void PgLink::connect()
     }
     keys.push_back(nullptr);
     values.push_back(nullptr);
+    const Deadline until = deadline();
     m_conn = PQconnectStartParams(keys.data(), values.data(), 0);
     if (!m_conn)
         throw DbError(QStringLiteral("Vantor cannot open the %1: out of memory.").arg(m_where));
     PQsetNoticeProcessor(m_conn, ignoreNotice, nullptr);
-    const QString why = poll(false);
+    const QString why = poll(false, until);
     if (why.isEmpty())
         return;
     QString text = QStringLiteral("Vantor cannot open the %1: %2").arg(m_where, why);
@@ -451,8 +473,9 @@ void PgLink::ensureOpen()
     }
     if (!lost())
         return;
+    const Deadline until = deadline();
     PQresetStart(m_conn);
-    const QString why = poll(true);
+    const QString why = poll(true, until);
     if (!why.isEmpty())
         throw unreachable(why);
     ++m_generation; // the server forgot the prepared statements with the old connection

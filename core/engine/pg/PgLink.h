@@ -8,6 +8,7 @@
 #include <QVariant>
 #include <QVariantList>
 
+#include <chrono>
 #include <vector>
 
 struct pg_conn;
@@ -77,7 +78,9 @@ public:
     // The SQLSTATE of the last failed statement.
     const QByteArray& lastState() const { return m_lastState; }
 
-    static constexpr int kConnectSeconds = 9;
+    // Start-up must have said something within ten seconds of the program's start, and it
+    // spends over one of them on its splash screen before it connects.
+    static constexpr int kConnectSeconds = 8;
 
 private:
     struct Prepared {
@@ -91,7 +94,9 @@ private:
     PgResult run(Prepared& p, const QVariantList& params);
     // Polls a connection that libpq has begun (or begun again) until it is open or the
     // deadline has passed; the reason when it failed.
-    QString poll(bool reset);
+    using Deadline = std::chrono::steady_clock::time_point;
+    static Deadline deadline();
+    QString poll(bool reset, Deadline deadline);
     DbError failure(pg_result* r) const;
     QString masked(const QString& text) const;
 
@@ -108,3 +113,6 @@ private:
 // The URI as it may be shown: the password part of the user info and every password= value
 // replaced by "***".
 QString MaskPassword(const QString& text);
+// Whether a connection URI carries a password (user:password@ or a password= parameter), as
+// libpq reads it; one libpq cannot read counts when a password shows in its text.
+bool UriHoldsPassword(const QString& uri);
