@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/engine/DbError.h"
+#include "core/engine/pg/PgValues.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -14,32 +15,6 @@
 struct pg_conn;
 struct pg_result;
 struct _PQconninfoOption;
-
-// A value for an int8[] parameter: the keys of a block of rows.
-using KeyArray = QList<qint64>;
-
-// A result of one statement, read in binary. Values come as the SQLite engine gives them:
-// integers as 64-bit, texts as QString, dates as QDate, NULL as a null text.
-class PgResult {
-public:
-    explicit PgResult(pg_result* r = nullptr) : m_r(r) {}
-    ~PgResult();
-    PgResult(PgResult&& o) noexcept : m_r(o.m_r) { o.m_r = nullptr; }
-    PgResult& operator=(PgResult&& o) noexcept;
-    PgResult(const PgResult&) = delete;
-    PgResult& operator=(const PgResult&) = delete;
-
-    bool ok() const;
-    pg_result* get() const { return m_r; }
-    int rows() const;
-    int columns() const;
-    QVariant value(int row, int column) const;
-    // An integer column without the detour through QVariant: the keys of long sets.
-    qint64 integer(int row, int column) const;
-
-private:
-    pg_result* m_r;
-};
 
 // One libpq connection: opened within a deadline, watched for a server that went away and
 // opened again at the start of a command, with every statement prepared once for each
