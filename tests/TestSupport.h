@@ -69,21 +69,6 @@ struct TitleFixture {
     const qint64 title;
 };
 
-// The database refuses one kind of write ("INSERT", "UPDATE" or "DELETE") to a table, as a full
-// disk would, until stop() or the end of the scope.
-class FailingWrites {
-public:
-    static constexpr const char* kReason = "the disk is full";
-
-    FailingWrites(CoreEnv& env, const char* event, const char* table);
-    ~FailingWrites();
-    void stop();
-
-private:
-    CoreEnv& m_env;
-    QString m_trigger;
-};
-
 // Presses OK on the dialog the command opens, with texts typed into its line edits, while the
 // database refuses the write (event on table); then lets the database work again and presses
 // Cancel, so that anything kept back from the failed OK would be written by what follows. True

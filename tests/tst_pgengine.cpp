@@ -21,13 +21,13 @@
 #include <unistd.h>
 
 namespace {
-using Kind = TestDatabase::Kind;
+using Kind = CoreEnv::Kind;
 
 void addEngines()
 {
     QTest::addColumn<int>("kind");
-    QTest::newRow("file") << int(TestDatabase::File);
-    QTest::newRow("server") << int(TestDatabase::Server);
+    QTest::newRow("file") << int(CoreEnv::File);
+    QTest::newRow("server") << int(CoreEnv::Server);
 }
 
 Kind engineOfRow()
@@ -99,7 +99,7 @@ private slots:
     void tablesOnFirstConnectionAndTheDatabasesRefused()
     {
         {
-            TestDatabase d(TestDatabase::Server);
+            CoreEnv d(CoreEnv::Server);
             const qint64 a = d.addTitle("A");
             QCOMPARE(tablesOf(d.serverDatabase()),
                      "changes,files,problems,software,vantor_schema,versions");
@@ -114,20 +114,20 @@ private slots:
             QCOMPARE(d.scalar("SELECT row_version FROM [Software]"), 2);
             Connection::closeAll();
             PgTestServer::admin("UPDATE vantor_schema SET version = 2", d.serverDatabase());
-            QVERIFY(openFailure(d.path()).contains("newer version of Vantor"));
+            QVERIFY(openFailure(d.dbPath()).contains("newer version of Vantor"));
         }
         {
-            TestDatabase d(TestDatabase::Server);
+            CoreEnv d(CoreEnv::Server);
             PgTestServer::admin("CREATE TABLE invoices (id int)", d.serverDatabase());
-            QVERIFY(openFailure(d.path()).contains("not Vantor's (invoices)"));
+            QVERIFY(openFailure(d.dbPath()).contains("not Vantor's (invoices)"));
             QCOMPARE(tablesOf(d.serverDatabase()), "invoices");
         }
         {
             // Only the owner may create tables in public: the message says what to do.
-            TestDatabase d(TestDatabase::Server);
+            CoreEnv d(CoreEnv::Server);
             PgTestServer::admin("DO $$ BEGIN CREATE ROLE vt_clerk LOGIN; EXCEPTION WHEN "
                                 "duplicate_object THEN NULL; END $$");
-            QString clerk = d.path();
+            QString clerk = d.dbPath();
             clerk.replace("user=postgres", "user=vt_clerk");
             const QString why = openFailure(clerk);
             QVERIFY2(why.contains("may not create Vantor's tables") && why.contains("vt_clerk"),
@@ -165,7 +165,7 @@ private slots:
             {"[SoftwareTitle] NOT LIKE '%E%'", {6}},
             {"[SoftwareTitle] IS NULL", {}},
         };
-        for (int kind : {int(TestDatabase::File), int(TestDatabase::Server)}) {
+        for (int kind : {int(CoreEnv::File), int(CoreEnv::Server)}) {
             for (const auto& [where, titles] : cases)
                 QTest::addRow("%s: %s", kind ? "server" : "file", qPrintable(where))
                     << kind << where << titles;
@@ -175,7 +175,7 @@ private slots:
     {
         QFETCH(QString, where);
         QFETCH(QList<int>, titles);
-        TestDatabase d(engineOfRow());
+        CoreEnv d(engineOfRow());
         for (const char* t : {"O'Brien's Tool", "[Name] = 'x'", "Café crème", "100% sure_thing",
                               "C:\\new\\table", "plain"})
             d.addTitle(QString::fromUtf8(t));
@@ -189,7 +189,7 @@ private slots:
     // What the translation does not understand never reaches the server.
     void whereTextsNotUnderstoodAreRefused()
     {
-        TestDatabase d(TestDatabase::Server);
+        CoreEnv d(CoreEnv::Server);
         d.addTitle("x");
         for (const char* where :
              {"[SoftwareTitle] = 'x'; DROP TABLE software", "[SoftwareTitle] = 'x' -- note",
@@ -198,7 +198,7 @@ private slots:
               "[SoftwareTitle] = 'x' || current_user", "([SoftwareTitle] = 'x'",
               "[SoftwareTitle]::text = 'x'", "1 = 1) UNION (SELECT 1"}) {
             RecordSource s("set");
-            s.setConnectionString(ConnectionText(d.path()));
+            s.setConnectionString(ConnectionText(d.dbPath()));
             s.setRecordSource(Sql::kAllSoftware + " WHERE " + where);
             QVERIFY_THROWS_EXCEPTION(DbError, s.Refresh());
         }
@@ -258,7 +258,7 @@ private slots:
         for (const QString& t : texts) {
             patterns << t << t.toUpper() << t.toLower() << QStringLiteral("%") + t.mid(1) + "%";
         }
-        TestDatabase d(TestDatabase::Server);
+        CoreEnv d(CoreEnv::Server);
         const qint64 title = d.addTitle("corpus");
         QList<qint64> keys;
         for (const QString& t : texts)
@@ -286,7 +286,7 @@ private slots:
     void recordSourceReadsAndWrites_data() { addEngines(); }
     void recordSourceReadsAndWrites()
     {
-        TestDatabase d(engineOfRow());
+        CoreEnv d(engineOfRow());
         const qint64 a = d.addTitle("A", "old");
         d.addTitle("B");
         d.addTitle("O'Brien's");
@@ -345,18 +345,18 @@ private slots:
     void twoUsersEditingOneRecord()
     {
         const Kind kind = engineOfRow();
-        TestDatabase d(kind);
+        CoreEnv d(kind);
         const qint64 a = d.addTitle("A", "old");
         const qint64 b = d.addTitle("B", "b's");
         auto s = d.source(Sql::kAllSoftware);
         FakeBox box;
         s->bind(&box, "Comments");
-        const std::shared_ptr<Connection> other = Connection::open(d.path());
+        const std::shared_ptr<Connection> other = Connection::open(d.dbPath());
         auto comments = [&] {
             return d.scalar("SELECT [Comments] FROM [Software] WHERE [SoftwareID] = ?", {a});
         };
 
-        if (kind == TestDatabase::Server) {
+        if (kind == CoreEnv::Server) {
             QCOMPARE(RunAsCommand(
                          *other,
                          [&] { other->engine().update("Software", a, {"Comments"}, {"theirs"}); }),
@@ -401,7 +401,7 @@ private slots:
     // stays; once the server is back, the command after works without opening anything anew.
     void serverGoneAndBackMidSession()
     {
-        TestDatabase d(TestDatabase::Server);
+        CoreEnv d(CoreEnv::Server);
         const qint64 a = d.addTitle("A", "old");
         auto s = d.source(Sql::kAllSoftware);
         FakeBox box;
@@ -471,7 +471,7 @@ private slots:
     // kept; dates keep their meaning under a session that writes dates another way.
     void textsAndDatesComeBackExactly()
     {
-        TestDatabase d(TestDatabase::Server);
+        CoreEnv d(CoreEnv::Server);
         const qint64 title = d.addTitle("T");
         const QStringList texts = {"O'Brien \"quoted\" \\ C:\\new\\table $$ -- /* ;",
                                    "Ünïcödé 😀 עִבְרִית \u200d\ufeff",
@@ -503,7 +503,7 @@ private slots:
                                     QDate(9999, 12, 31)};
         for (const QDate& date : dates)
             d.addVersion(title, "v", date);
-        const QString otherStyle = d.path() + "&options=-c%20DateStyle%3DSQL%2CDMY";
+        const QString otherStyle = d.dbPath() + "&options=-c%20DateStyle%3DSQL%2CDMY";
         RecordSource versions("versions");
         versions.setConnectionString(ConnectionText(otherStyle));
         versions.setRecordSource(Sql::VersionsOf(title));
