@@ -70,6 +70,20 @@ int CoreEnv::count(const QString& table)
     return scalar(QStringLiteral("SELECT COUNT(*) FROM [%1]").arg(table)).toInt();
 }
 
+QString CoreEnv::joined(const QString& sql, const QVariantList& values, const QString& separator)
+{
+    const Engine::Rows found = rows(sql, values);
+    if (found.isEmpty())
+        return {};
+    QStringList parts;
+    for (const QVariant& v : found.first()) {
+        if (v.isNull())
+            return {};
+        parts << (v.typeId() == QMetaType::QDate ? v.toDate().toString(Qt::ISODate) : v.toString());
+    }
+    return parts.join(separator);
+}
+
 QString CoreEnv::command(const std::function<void()>& body)
 {
     return RunAsCommand(db(), body);

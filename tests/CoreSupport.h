@@ -73,6 +73,10 @@ public:
     // The first column of the first row of such a statement, or a null value.
     QVariant scalar(const QString& sql, const QVariantList& values = {});
     int count(const QString& table);
+    // The fields of the first row joined, dates as ISO texts; null when one is NULL, as the
+    // fields joined by || in SQL would be.
+    QString joined(const QString& sql, const QVariantList& values = {},
+                   const QString& separator = QStringLiteral("|"));
 
     // Runs body as one command: committed when it returns, rolled back when it throws.
     // Returns the text of the failure, empty when there was none.
