@@ -237,6 +237,8 @@ private slots:
     {
         QFETCH(QStringList, titles);
         TestEnv env;
+        if (env.onServer()) // it refuses a text that holds a NUL
+            titles.removeIf([](const QString& t) { return t.contains(QChar(0)); });
         for (const QString& t : titles)
             env.addTitle(t);
         QStringList expected = titles;
