@@ -150,6 +150,7 @@ private slots:
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("where");
         QTest::addColumn<QList<int>>("titles"); // positions in the list below, from 1
+        const QString longPattern = "c" + QString(1000, '%') + "E";
         const QList<QPair<QString, QList<int>>> cases = {
             {"[SoftwareTitle] = 'O''Brien''s Tool'", {1}},
             {"[SoftwareTitle] = '[Name] = ''x'''", {2}},
@@ -164,10 +165,14 @@ private slots:
             {"[SoftwareID] > -1 AND NOT ([SoftwareTitle] LIKE '%e%')", {6}},
             {"[SoftwareTitle] NOT LIKE '%E%'", {6}},
             {"[SoftwareTitle] IS NULL", {}},
+            // Long patterns, which the program checks itself where only ANDs join them.
+            {"[SoftwareTitle] LIKE '" + longPattern + "'", {3, 5}},
+            {"[SoftwareID] > 1 AND [SoftwareTitle] NOT LIKE '" + longPattern + "'", {2, 4, 6}},
+            {"[SoftwareID] = 1 OR [SoftwareTitle] LIKE '" + longPattern + "'", {1, 3, 5}},
         };
         for (int kind : {int(CoreEnv::File), int(CoreEnv::Server)}) {
             for (const auto& [where, titles] : cases)
-                QTest::addRow("%s: %s", kind ? "server" : "file", qPrintable(where))
+                QTest::addRow("%s: %s", kind ? "server" : "file", qPrintable(where.left(80)))
                     << kind << where << titles;
         }
     }
