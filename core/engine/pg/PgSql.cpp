@@ -261,6 +261,7 @@ private:
         m_lastName = name.toLower().toUtf8();
         m_lastNameAt = m_out.size();
         put('"' + m_lastName + '"', true);
+        m_lastNameEnd = m_out.size();
     }
 
     void step()
@@ -377,7 +378,9 @@ private:
         }
         if (peekIs(Token::Word, "ESCAPE"))
             throw refused(QStringLiteral("LIKE has no escape character here"), m_text);
-        if (m_clientLikes && m_depth == 0 && pattern.size() > kServerLikeLength) {
+        // Only a field named just before can be read back for the program's check.
+        if (m_clientLikes && m_depth == 0 && m_lastNameEnd == m_out.size() &&
+            pattern.size() > kServerLikeLength) {
             m_likes.push_back({m_lastName, pattern, negated});
             m_out.truncate(m_lastNameAt);
             put("TRUE");
@@ -422,6 +425,7 @@ private:
     bool m_clientLikes;
     QByteArray m_lastName;
     qsizetype m_lastNameAt = 0;
+    qsizetype m_lastNameEnd = -1;
     QByteArray m_out;
     QVariantList m_params;
     std::vector<PgClientLike> m_likes;
