@@ -337,9 +337,7 @@ void RegisterLongTextBenchmarks()
     longText(reg("8_LongTypeAtEnd", BM_LongType))->Iterations(10);
     longText(reg("8_LongSaveByMove", BM_LongSave))->Iterations(5);
     longText(reg("8_LongAddThroughDialog", BM_LongAdd))->Iterations(3);
-    // A server takes search texts of a few thousand characters, not the million of this one.
-    if (!g_server)
-        longText(reg("8_LongFindItself", BM_LongFind))->Iterations(3);
+    longText(reg("8_LongFindItself", BM_LongFind))->Iterations(3);
     longText(reg("8_LongPrintCurrent", BM_LongPrint))->Iterations(3);
 }
 

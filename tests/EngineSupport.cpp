@@ -1,10 +1,5 @@
 #include "tests/EngineSupport.h"
 
-#include "core/data/Connection.h"
-#include "core/data/RecordSource.h"
-#include "core/engine/DbError.h"
-#include "core/engine/Engine.h"
-
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -93,75 +88,3 @@ void Halt::resume()
     m_halted = false;
 }
 } // namespace PgTestServer
-
-TestDatabase::Kind TestDatabase::fromEnvironment()
-{
-    return qEnvironmentVariable("VANTOR_TEST_ENGINE") == QLatin1String("postgresql") ? Server
-                                                                                     : File;
-}
-
-TestDatabase::TestDatabase(Kind kind) : m_kind(kind)
-{
-    if (kind == File) {
-        m_path = m_dir.filePath(QStringLiteral("vantor.mdb"));
-        return;
-    }
-    if (!PgTestServer::available())
-        qFatal("the tests of the server engine need the test server (run them through CTest)");
-    m_database = PgTestServer::createDatabase();
-    m_path = PgTestServer::uri(m_database);
-}
-
-TestDatabase::~TestDatabase()
-{
-    Connection::closeAll();
-    if (!m_database.isEmpty())
-        PgTestServer::admin(
-            QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_database));
-}
-
-Connection& TestDatabase::db()
-{
-    return *Connection::shared(m_path);
-}
-
-std::unique_ptr<RecordSource> TestDatabase::source(const QString& sql)
-{
-    auto s = std::make_unique<RecordSource>(QStringLiteral("set"));
-    s->setConnectionString(ConnectionText(m_path));
-    s->setRecordSource(sql);
-    s->Refresh();
-    return s;
-}
-
-qint64 TestDatabase::insert(const QString& table, const QStringList& fields,
-                            const QVariantList& values)
-{
-    Transaction t(db());
-    const qint64 key = db().engine().insert(table, fields, values);
-    t.commit();
-    return key;
-}
-
-QVariant TestDatabase::scalar(const QString& sql, const QVariantList& values)
-{
-    const Engine::Rows rows = db().query(sql, values);
-    return rows.isEmpty() || rows.first().isEmpty() ? QVariant() : rows.first().first();
-}
-
-int TestDatabase::count(const QString& table)
-{
-    return scalar(QStringLiteral("SELECT COUNT(*) FROM [%1]").arg(table)).toInt();
-}
-
-QString RunAsCommand(Connection& connection, const std::function<void()>& body)
-{
-    try {
-        Transaction t(connection);
-        body();
-        t.commit();
-        return {};
-    } catch (const DbError& e) {
-        return e.text();
-    }
-}

@@ -69,10 +69,12 @@ struct ProblemFixture {
     }
     QString problemsOf(qint64 id)
     {
-        return env
-            .scalar("SELECT group_concat(Problem, '|') FROM (SELECT Problem FROM Problems "
-                    "WHERE SoftwareID = ? ORDER BY rowid)",
-                    {id})
-            .toString();
+        QStringList problems;
+        for (const QVariantList& row :
+             env.rows("SELECT Problem FROM Problems WHERE SoftwareID = ? ORDER BY rowid", {id})) {
+            if (!row.first().isNull())
+                problems << row.first().toString();
+        }
+        return problems.join('|');
     }
 };

@@ -45,12 +45,17 @@ bool MsgSpy::sawDatabaseError(const QString& reason) const
     return false;
 }
 
-TestEnv::TestEnv()
+TestEnv::TestEnv(Kind kind) : CoreEnv(kind)
 {
     SetStartupWaitsEnabled(false);
     SetProgramFolder(folder());
     IniFilePath = folder() + QStringLiteral("/VANTOR.INI");
     DatabasePath = DefaultDatabasePath();
+    // Start-up reads the server's URI from the settings file, as a user's program does; a
+    // file stays the default, so the tests of a first start still see none written.
+    if (onServer())
+        WriteIniSetting(QStringLiteral("Preferences"), QStringLiteral("Database"),
+                        CoreEnv::dbPath());
 }
 
 TestEnv::~TestEnv()
@@ -74,29 +79,6 @@ std::unique_ptr<MainWindow> TestEnv::openWindow(const QString& title)
     if (!title.isNull())
         SelectTitle(*w, title);
     return w;
-}
-
-FailingWrites::FailingWrites(CoreEnv& env, const char* event, const char* table)
-    : m_env(env),
-      m_trigger(QStringLiteral("fail_%1_%2").arg(QLatin1String(event), QLatin1String(table)))
-{
-    m_env.db().run(
-        QStringLiteral("CREATE TRIGGER [%1] BEFORE %2 ON [%3] BEGIN "
-                       "SELECT RAISE(ABORT, '%4'); END")
-            .arg(m_trigger, QLatin1String(event), QLatin1String(table), QLatin1String(kReason)));
-}
-
-FailingWrites::~FailingWrites()
-{
-    stop();
-}
-
-void FailingWrites::stop()
-{
-    if (m_trigger.isEmpty())
-        return;
-    m_env.db().run(QStringLiteral("DROP TRIGGER [%1]").arg(m_trigger));
-    m_trigger.clear();
 }
 
 bool RefusedSaveStaysOpen(TestEnv& env, const char* event, const char* table,

@@ -39,7 +39,7 @@ private:
 // and its helpers are the core tests' fixture.
 class TestEnv : public CoreEnv {
 public:
-    TestEnv();
+    explicit TestEnv(Kind kind = fromEnvironment());
     ~TestEnv() override;
 
     // The database of this run, as the program finds it.
@@ -67,21 +67,6 @@ struct TitleFixture {
     TestEnv env;
     const QString name;
     const qint64 title;
-};
-
-// The database refuses one kind of write ("INSERT", "UPDATE" or "DELETE") to a table, as a full
-// disk would, until stop() or the end of the scope.
-class FailingWrites {
-public:
-    static constexpr const char* kReason = "the disk is full";
-
-    FailingWrites(CoreEnv& env, const char* event, const char* table);
-    ~FailingWrites();
-    void stop();
-
-private:
-    CoreEnv& m_env;
-    QString m_trigger;
 };
 
 // Presses OK on the dialog the command opens, with texts typed into its line edits, while the

@@ -155,7 +155,7 @@ private slots:
         SelectTitle(*w, "B");
         QCOMPARE(w->txtProblem->toPlainText(), "");
         QVERIFY(w->txtProblem->isReadOnly());
-        QCOMPARE(env.scalar("SELECT Problem || '/' || Solution FROM Problems"),
+        QCOMPARE(env.joined("SELECT Problem, Solution FROM Problems", {}, "/"),
                  "new problem/new solution");
     }
 

@@ -413,13 +413,8 @@ private slots:
     void editingAFileWithoutDateKeepsItEmpty()
     {
         Editor f;
-        const qint64 id =
-            f.env.db()
-                .run(QStringLiteral("INSERT INTO Files (ReleaseID, [File], [Version], [Date]) "
-                                    "VALUES (?, 'nodate.dll', '1', NULL)"),
-                     {f.v1})
-                .lastInsertId()
-                .toLongLong();
+        const qint64 id = f.env.insert("Files", {"ReleaseID", "File", "Version", "Date"},
+                                       {f.v1, "nodate.dll", "1", QVariant()});
         auto w = f.open();
         WorkDialog(w->cmdEditFile, [](QDialog* d) {
             child<QLineEdit>(d, "txtVersion")->setText(QStringLiteral("1.1"));

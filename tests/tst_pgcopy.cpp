@@ -5,6 +5,7 @@
 #include "core/data/DatabaseCopy.h"
 #include "core/engine/DbError.h"
 #include "core/engine/Engine.h"
+#include "tests/CoreSupport.h"
 #include "tests/EngineSupport.h"
 
 #include <QProcess>
@@ -41,7 +42,7 @@ QStringList dump(Connection& c)
 
 // The benchmark's database in small: titles with versions, their changes and files, and
 // problems; one title deleted again, so that the keys have a gap to keep.
-void fill(TestDatabase& d)
+void fill(CoreEnv& d)
 {
     for (int t = 0; t < 4; ++t) {
         const qint64 title = d.addTitle(QStringLiteral("Title %1 'quoted'").arg(t),
@@ -58,7 +59,7 @@ void fill(TestDatabase& d)
     d.db().query("DELETE FROM [Software] WHERE [SoftwareTitle] = ?", {"Title 2 'quoted'"});
 }
 
-QList<int> countsOf(TestDatabase& d)
+QList<int> countsOf(CoreEnv& d)
 {
     QList<int> counts;
     for (const QString& t : kTables)
@@ -83,16 +84,16 @@ class TestPgCopy : public QObject {
 private slots:
     void copiesFileToServerAndBack()
     {
-        TestDatabase file(TestDatabase::File);
+        CoreEnv file(CoreEnv::File);
         fill(file);
         const QStringList rows = dump(file.db());
         QCOMPARE(rows.size(), 3 + 9 + 9 + 9 + 15);
 
-        TestDatabase server(TestDatabase::Server);
-        QVERIFY(CopyDatabase(file.path(), server.path()).startsWith("Copied 3 Software, 9 "));
+        CoreEnv server(CoreEnv::Server);
+        QVERIFY(CopyDatabase(file.dbPath(), server.dbPath()).startsWith("Copied 3 Software, 9 "));
         QCOMPARE(dump(server.db()), rows);
-        TestDatabase back(TestDatabase::File);
-        CopyDatabase(server.path(), back.path());
+        CoreEnv back(CoreEnv::File);
+        CopyDatabase(server.dbPath(), back.dbPath());
         QCOMPARE(dump(back.db()), rows);
 
         // New keys follow the largest copied, as they would have in the file.
@@ -101,7 +102,7 @@ private slots:
 
         const QList<int> counts = countsOf(server);
         try {
-            CopyDatabase(file.path(), server.path());
+            CopyDatabase(file.dbPath(), server.dbPath());
             QFAIL("a target that holds records was not refused");
         } catch (const DbError& e) {
             QVERIFY2(e.text().contains("already holds records"), qPrintable(e.text()));
@@ -113,16 +114,16 @@ private slots:
     // ends with another, leaving no target file behind.
     void theProgramCopiesFromTheCommandLine()
     {
-        TestDatabase file(TestDatabase::File);
+        CoreEnv file(CoreEnv::File);
         fill(file);
         Connection::closeAll();
-        TestDatabase server(TestDatabase::Server);
-        QCOMPARE(runCopy(file.path(), server.path()).first, 0);
-        const auto refused = runCopy(file.path(), server.path());
+        CoreEnv server(CoreEnv::Server);
+        QCOMPARE(runCopy(file.dbPath(), server.dbPath()).first, 0);
+        const auto refused = runCopy(file.dbPath(), server.dbPath());
         QVERIFY(refused.first != 0 && refused.second.contains("already holds records"));
 
-        const QString missing = file.path() + ".missing";
-        const QString made = file.path() + ".copy";
+        const QString missing = file.dbPath() + ".missing";
+        const QString made = file.dbPath() + ".copy";
         const auto failed = runCopy(missing, made);
         QVERIFY(failed.first != 0 && failed.second.contains(missing));
         QVERIFY(!QFile::exists(made));

@@ -50,7 +50,6 @@ private:
 struct SharedTitle {
     SharedTitle()
     {
-        SetDatabaseOverride(db.path());
         title = db.addTitle("Shared", "our comments");
         first = db.addProblem(title, "first problem", "first solution");
         second = db.addProblem(title, "second problem", "second solution");
@@ -61,7 +60,7 @@ struct SharedTitle {
     QString other(const QStringList& command)
     {
         QProcess p;
-        p.start(QStringLiteral(VANTOR_SECOND_USER), QStringList{db.path()} + command);
+        p.start(QStringLiteral(VANTOR_SECOND_USER), QStringList{env.CoreEnv::dbPath()} + command);
         const bool done = p.waitForFinished(60000);
         const QByteArray err = p.readAllStandardError();
         [&] { QVERIFY2(done && p.exitCode() == 0, err.constData()); }();
@@ -84,8 +83,8 @@ struct SharedTitle {
         return calls[0].text.mid(kRefused.size());
     }
 
-    TestDatabase db{TestDatabase::Server};
-    TestEnv env;
+    TestEnv env{CoreEnv::Server};
+    CoreEnv& db = env;
     qint64 title = 0, first = 0, second = 0;
     std::unique_ptr<MainWindow> w;
 };

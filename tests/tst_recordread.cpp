@@ -99,7 +99,7 @@ private slots:
         set.setRecordSource(Sql::ProblemsOf(a));
         set.Refresh();
         const qint64 gone = env.scalar("SELECT MAX(rowid) FROM Problems").toLongLong();
-        env.db().run("DELETE FROM Problems WHERE rowid = ?", {gone});
+        env.rows("DELETE FROM Problems WHERE rowid = ?", {gone});
         set.MoveLast();
         QVERIFY(!set.isEOF());
         QVERIFY_THROWS_EXCEPTION(DbError, set.Field("Problem"));
@@ -174,9 +174,9 @@ private slots:
         set.Refresh();
         QVERIFY_THROWS_EXCEPTION(DbError, set.WalkFields({"Nothing"}, [](const QVariant*) {}));
         set.MoveFirst();
-        env.db().run("DELETE FROM Problems WHERE rowid = (SELECT rowid FROM Problems WHERE "
-                     "SoftwareID = ? ORDER BY rowid LIMIT 1 OFFSET 5)",
-                     {a});
+        env.rows("DELETE FROM Problems WHERE rowid = (SELECT rowid FROM Problems WHERE "
+                 "SoftwareID = ? ORDER BY rowid LIMIT 1 OFFSET 5)",
+                 {a});
         int rows = 0;
         QVERIFY_THROWS_EXCEPTION(DbError,
                                  set.WalkFields({"Problem"}, [&](const QVariant*) { ++rows; }));
@@ -237,6 +237,8 @@ private slots:
     {
         QFETCH(QStringList, titles);
         TestEnv env;
+        if (env.onServer()) // it refuses a text that holds a NUL
+            titles.removeIf([](const QString& t) { return t.contains(QChar(0)); });
         for (const QString& t : titles)
             env.addTitle(t);
         QStringList expected = titles;

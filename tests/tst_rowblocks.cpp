@@ -156,7 +156,7 @@ private slots:
             t.commit();
         }
         const qint64 gone = keys[20];
-        env.db().run("DELETE FROM Problems WHERE rowid = ?", {gone});
+        env.rows("DELETE FROM Problems WHERE rowid = ?", {gone});
         RowBlockReader reader;
         reader.setTable(&env.db().engine(), "Problems");
         const int problem = reader.columnOf("Problem"), solution = reader.columnOf("Solution");
@@ -182,8 +182,7 @@ private slots:
         s->setField("Problem", "saved");
         s->Update();
         QCOMPARE(s->Field("Problem"), "saved");
-        env.db().run("UPDATE Problems SET Problem = 'elsewhere' WHERE rowid = ?",
-                     {s->currentKey()});
+        env.rows("UPDATE Problems SET Problem = 'elsewhere' WHERE rowid = ?", {s->currentKey()});
         QCOMPARE(s->Field("Problem"), "saved"); // held until the set is read again
         s->Requery();
         QCOMPARE(s->Field("Problem"), "elsewhere");

@@ -125,7 +125,7 @@ private slots:
         // OK pressed without changes saves the same values and shows nothing.
         s = version(w->cmdEditVersion, std::nullopt);
         QVERIFY(!s.openAfterOk);
-        QCOMPARE(env.scalar("SELECT ReleaseDate || ReleaseNumber FROM Versions").toString(),
+        QCOMPARE(env.joined("SELECT ReleaseDate, ReleaseNumber FROM Versions", {}, ""),
                  QStringLiteral("2002-07-093.1"));
         QCOMPARE(env.msgs.count(), 0);
     }
@@ -446,7 +446,7 @@ private slots:
         QCOMPARE(w->lstVersionDate->currentRow(), 0);
         QCOMPARE(w->lstVersionID->currentRow(), 0);
         QVERIFY(detailCommandsEnabled(*w, true));
-        QCOMPARE(env.scalar("SELECT SoftwareID || '|' || ReleaseDate FROM Versions").toString(),
+        QCOMPARE(env.joined("SELECT SoftwareID, ReleaseDate FROM Versions"),
                  QString::number(alpha) + "|2001-02-03");
 
         const QString twenty = QStringLiteral("12345678901234567890");
@@ -465,10 +465,9 @@ private slots:
         QVERIFY(!s.openAfterOk);
         QCOMPARE(w->lstVersionDate->currentRow(), 0);
         QCOMPARE(Lines(w->lstVersionDate).value(1), odd + QString(2, ' ') + "12/31/9999");
-        QCOMPARE(env.scalar("SELECT ReleaseNumber || '|' || ReleaseDate || '|' || SoftwareID "
-                            "FROM Versions WHERE ReleaseID = ?",
-                            {editedId})
-                     .toString(),
+        QCOMPARE(env.joined("SELECT ReleaseNumber, ReleaseDate, SoftwareID FROM Versions "
+                            "WHERE ReleaseID = ?",
+                            {editedId}),
                  odd + "|9999-12-31|" + QString::number(alpha));
 
         // Blanks are a release number; a very long one is listed whole.

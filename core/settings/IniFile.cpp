@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace {
 
 // Files larger than this are not settings files; reading stops there.
@@ -128,7 +130,9 @@ QString read(const QString& path, const QString& section, const QString& key,
     QFile file(path);
     if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
         return fallback;
-    return readFromBytes(file.read(kMaxIniBytes), section, key, fallback);
+    // read() makes room for all it may take first: a file's own size keeps that small.
+    const qint64 most = file.isSequential() ? kMaxIniBytes : std::min(kMaxIniBytes, file.size());
+    return readFromBytes(file.read(most), section, key, fallback);
 }
 
 // The value as it goes into the file: quoted when the reader would otherwise trim its blanks

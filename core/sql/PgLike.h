@@ -11,8 +11,3 @@
 // The sets hold code points only, so the verdict does not depend on the database's collation.
 // The result is UTF-8 (ASCII in fact: every other character is written as an escape).
 QByteArray PgLikeRegex(const QString& pattern);
-
-// The longest pattern, in characters, that the server's search takes: the expression grows by
-// a few hundred bytes a character, the server needs 0.1 s for one of a megabyte (3,000
-// characters) and gives up on one of ten.
-constexpr int kPgLikeMaxChars = 5000;

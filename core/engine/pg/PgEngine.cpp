@@ -74,8 +74,12 @@ PgStatement PgEngine::setSelect(const PgTable& t, const QByteArray& list,
 {
     PgStatement s;
     if (!where.isEmpty())
-        s = TranslateSql(where, {}, &t);
-    s.sql = "SELECT " + quoted(t.key()) + list + " FROM " + quoted(t.table) +
+        s = TranslateSql(where, {}, &t, 1, true);
+    // The fields of the LIKEs left to the program come last.
+    QByteArray fields = list;
+    for (const PgClientLike& like : s.clientLikes)
+        fields += ", " + quoted(like.column);
+    s.sql = "SELECT " + quoted(t.key()) + fields + " FROM " + quoted(t.table) +
             (where.isEmpty() ? QByteArray() : " WHERE " + s.sql) + " ORDER BY " + quoted(t.key());
     return s;
 }
@@ -125,24 +129,25 @@ void PgEngine::readRows(const QString& name, const qint64* keys, int count, QVar
 
 std::vector<qint64> PgEngine::keys(const QString& name, const QString& where)
 {
-    const PgResult r = exec(setSelect(table(name), {}, where));
-    std::vector<qint64> out(size_t(r.rows()));
-    for (int i = 0; i < r.rows(); ++i)
-        out[size_t(i)] = r.integer(i, 0);
-    return out;
+    return scanFields(name, where, {}, [](const QVariant*) {});
 }
 
 std::vector<qint64> PgEngine::scanFields(const QString& name, const QString& where,
                                          const QStringList& fields, const FieldsSink& row)
 {
     const PgTable& t = table(name);
-    const PgResult r = exec(setSelect(t, columnList(t, fields), where));
-    std::vector<qint64> out(size_t(r.rows()));
-    std::vector<QVariant> values(size_t(fields.size()));
+    const PgStatement s = setSelect(t, columnList(t, fields), where);
+    const PgResult r = exec(s);
+    std::vector<qint64> out;
+    out.reserve(size_t(r.rows()));
+    const size_t liked = s.clientLikes.size();
+    std::vector<QVariant> values(size_t(fields.size()) + liked);
     for (int i = 0; i < r.rows(); ++i) {
-        out[size_t(i)] = r.integer(i, 0);
         for (size_t f = 0; f < values.size(); ++f)
             values[f] = r.value(i, int(f) + 1);
+        if (liked && !MeetsClientLikes(s.clientLikes, values.data() + fields.size()))
+            continue;
+        out.push_back(r.integer(i, 0));
         row(values.data());
     }
     return out;

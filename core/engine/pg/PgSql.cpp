@@ -2,6 +2,7 @@
 
 #include "core/engine/DbError.h"
 #include "core/engine/pg/PgSchema.h"
+#include "core/sql/Like.h"
 #include "core/sql/PgLike.h"
 
 #include <QSet>
@@ -16,6 +17,10 @@ struct Token {
     QString text;   // the word, name or operator; the text's value
     QVariant value; // a number's value
 };
+
+// Longer LIKE patterns are checked by the program: the server's regular expression for one grows
+// with every character, and a few thousand characters take it seconds to compile.
+constexpr qsizetype kServerLikeLength = 1000;
 
 DbError refused(const QString& why, const QString& text)
 {
@@ -176,9 +181,10 @@ const QSet<QString>& functions()
 
 class Translator {
 public:
-    Translator(const QString& text, const QVariantList& values, const PgTable* table, int first)
+    Translator(const QString& text, const QVariantList& values, const PgTable* table, int first,
+               bool clientLikes)
         : m_text(text), m_tokens(Lexer(text).tokens()), m_values(values), m_table(table),
-          m_next(first)
+          m_next(first), m_clientLikes(clientLikes && onlyAnds())
     {
     }
 
@@ -192,10 +198,39 @@ public:
             throw refused(
                 QStringLiteral("%1 values for %2 question marks").arg(m_values.size()).arg(m_used),
                 m_text);
-        return {m_out.trimmed(), m_params};
+        return {m_out.trimmed(), m_params, m_likes};
     }
 
 private:
+    // Whether the condition holds nothing but ANDs: a LIKE left out of it then only widens
+    // the rows the server gives.
+    bool onlyAnds() const
+    {
+        for (size_t i = 0; i < m_tokens.size(); ++i) {
+            const Token& t = m_tokens[i];
+            if (t.kind != Token::Word)
+                continue;
+            const QString upper = t.text.toUpper();
+            const bool notLike = upper == QLatin1String("NOT") && i + 1 < m_tokens.size() &&
+                                 m_tokens[i + 1].text.toUpper() == QLatin1String("LIKE");
+            if ((upper == QLatin1String("NOT") && !notLike) || upper == QLatin1String("OR") ||
+                upper == QLatin1String("SELECT"))
+                return false;
+        }
+        return true;
+    }
+
+    // The table the statement reads, for a rowid named before its FROM.
+    const PgTable* tableAhead() const
+    {
+        for (size_t i = m_i; i + 1 < m_tokens.size(); ++i) {
+            const Token& t = m_tokens[i];
+            if (t.kind == Token::Word && t.text.toUpper() == QLatin1String("FROM"))
+                return FindPgTable(m_tokens[i + 1].text);
+        }
+        return nullptr;
+    }
+
     const Token* peek(size_t ahead = 0) const
     {
         return m_i + ahead < m_tokens.size() ? &m_tokens[m_i + ahead] : nullptr;
@@ -223,7 +258,10 @@ private:
     void putName(const QString& name)
     {
         // The program's names are plain words; quoted, none can be taken for a key word.
-        put('"' + name.toLower().toUtf8() + '"', true);
+        m_lastName = name.toLower().toUtf8();
+        m_lastNameAt = m_out.size();
+        put('"' + m_lastName + '"', true);
+        m_lastNameEnd = m_out.size();
     }
 
     void step()
@@ -301,6 +339,8 @@ private:
         }
         if (upper == QLatin1String("ROWID")) {
             if (!m_table)
+                m_table = tableAhead();
+            if (!m_table)
                 throw refused(QStringLiteral("rowid names no table's key"), m_text);
             put('"' + m_table->key() + '"', true);
             return;
@@ -338,12 +378,14 @@ private:
         }
         if (peekIs(Token::Word, "ESCAPE"))
             throw refused(QStringLiteral("LIKE has no escape character here"), m_text);
-        if (pattern.size() > kPgLikeMaxChars)
-            throw DbError(QStringLiteral("A search on the database server takes at most %L1 "
-                                         "characters; this one has %L2. Search for a part of "
-                                         "the text, with * for the rest.")
-                              .arg(kPgLikeMaxChars)
-                              .arg(pattern.size()));
+        // Only a field named just before can be read back for the program's check.
+        if (m_clientLikes && m_depth == 0 && m_lastNameEnd == m_out.size() &&
+            pattern.size() > kServerLikeLength) {
+            m_likes.push_back({m_lastName, pattern, negated});
+            m_out.truncate(m_lastNameAt);
+            put("TRUE");
+            return;
+        }
         // Compared as code points, whatever collation someone gave the column.
         put(negated ? "COLLATE \"C\" !~" : "COLLATE \"C\" ~");
         putParam(QString::fromLatin1(PgLikeRegex(pattern)));
@@ -380,13 +422,30 @@ private:
     bool m_lastColumn = false;
     bool m_lastOperand = false;
     bool m_tableNext = false;
+    bool m_clientLikes;
+    QByteArray m_lastName;
+    qsizetype m_lastNameAt = 0;
+    qsizetype m_lastNameEnd = -1;
     QByteArray m_out;
     QVariantList m_params;
+    std::vector<PgClientLike> m_likes;
 };
 } // namespace
 
 PgStatement TranslateSql(const QString& text, const QVariantList& values, const PgTable* table,
-                         int firstParam)
+                         int firstParam, bool clientLikes)
 {
-    return Translator(text, values, table, firstParam).run();
+    return Translator(text, values, table, firstParam, clientLikes).run();
+}
+
+bool MeetsClientLikes(const std::vector<PgClientLike>& likes, const QVariant* values)
+{
+    for (size_t i = 0; i < likes.size(); ++i) {
+        if (values[i].isNull())
+            return false;
+        const bool match = LikeMatch(likes[i].pattern.toUtf8(), values[i].toString().toUtf8());
+        if (match == likes[i].negated)
+            return false;
+    }
+    return true;
 }
