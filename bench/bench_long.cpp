@@ -168,8 +168,10 @@ void BM_LongSelectTitle(benchmark::State& state)
     p.report(state);
 }
 
-// Next from the long problem to a short one, or Previous back to it.
-void BM_LongMove(benchmark::State& state, Move m)
+// Each iteration starts from the long problem shown; step times what follows and returns why
+// it failed, or null.
+void EachFromLongProblem(benchmark::State& state,
+                         const std::function<const char*(MainWindow&, Solo&)>& step)
 {
     MainWindow& w = LongWindow();
     const int kind = int(state.range(0));
@@ -177,18 +179,26 @@ void BM_LongMove(benchmark::State& state, Move m)
     for (auto _ : state) {
         if (!ShowLongProblem(state, w, kind))
             return;
+        if (const char* failure = step(w, p)) {
+            state.SkipWithError(failure);
+            return;
+        }
+    }
+    p.report(state);
+}
+
+// Next from the long problem to a short one, or Previous back to it.
+void BM_LongMove(benchmark::State& state, Move m)
+{
+    EachFromLongProblem(state, [&](MainWindow& w, Solo& p) -> const char* {
         if (m == Move::Previous) {
             w.cmdNext->click();
             QApplication::processEvents();
         }
         p.add(state, MeasureShown([&] { DoMove(w, m); }));
         const bool longShown = w.txtProblem->document()->characterCount() > kLongChars;
-        if (longShown != (m == Move::Previous)) {
-            state.SkipWithError("the move did not go where it should");
-            return;
-        }
-    }
-    p.report(state);
+        return longShown == (m == Move::Previous) ? nullptr : "the move did not go where it should";
+    });
 }
 
 void BM_LongMovePast(benchmark::State& state)
@@ -222,12 +232,7 @@ void BM_LongType(benchmark::State& state)
 // The move that saves a character typed at the end of the long problem and shows the next.
 void BM_LongSave(benchmark::State& state)
 {
-    MainWindow& w = LongWindow();
-    const int kind = int(state.range(0));
-    Solo p;
-    for (auto _ : state) {
-        if (!ShowLongProblem(state, w, kind))
-            return;
+    EachFromLongProblem(state, [&](MainWindow& w, Solo& p) -> const char* {
         const QString expected = BoundTextBox::TextOf(w.txtProblem) + QLatin1Char('y');
         TypeAtEnd(w.txtProblem, QLatin1Char('y'));
         QApplication::processEvents();
@@ -235,12 +240,9 @@ void BM_LongSave(benchmark::State& state)
         p.add(state, MeasureShown([&] { w.cmdNext->click(); }));
         const Engine::Rows stored =
             Exec(QStringLiteral("SELECT [Problem] FROM [Problems] WHERE [ProblemID] = ?"), {key});
-        if (stored.value(0).value(0).toString() != expected) {
-            state.SkipWithError("the typing was not saved");
-            return;
-        }
-    }
-    p.report(state);
+        return stored.value(0).value(0).toString() == expected ? nullptr
+                                                               : "the typing was not saved";
+    });
 }
 
 // Times a command through a dialog on the long title, which must leave the window showing what

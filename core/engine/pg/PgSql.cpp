@@ -2,6 +2,7 @@
 
 #include "core/engine/DbError.h"
 #include "core/engine/pg/PgSchema.h"
+#include "core/engine/pg/PgSqlLexer.h"
 #include "core/sql/Like.h"
 #include "core/sql/PgLike.h"
 
@@ -12,156 +13,9 @@
 #include <vector>
 
 namespace {
-struct Token {
-    enum Kind { Word, Name, Text, Number, Param, Op } kind;
-    QString text;   // the word, name or operator; the text's value
-    QVariant value; // a number's value
-};
-
 // Longer LIKE patterns are checked by the program: the server's regular expression for one grows
 // with every character, and a few thousand characters take it seconds to compile.
 constexpr qsizetype kServerLikeLength = 1000;
-
-DbError refused(const QString& why, const QString& text)
-{
-    return DbError(
-        QStringLiteral("Vantor cannot pass this statement to the database server (%1): %2")
-            .arg(why, text));
-}
-
-bool isNameStart(QChar c)
-{
-    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_';
-}
-
-bool isNameChar(QChar c)
-{
-    return isNameStart(c) || (c >= u'0' && c <= u'9');
-}
-
-bool isDigit(QChar c)
-{
-    return c >= u'0' && c <= u'9';
-}
-
-class Lexer {
-public:
-    explicit Lexer(const QString& text) : m_s(text) {}
-
-    std::vector<Token> tokens()
-    {
-        std::vector<Token> out;
-        while (skipSpace())
-            out.push_back(next());
-        return out;
-    }
-
-private:
-    bool skipSpace()
-    {
-        while (m_i < m_s.size() && m_s.at(m_i).isSpace())
-            ++m_i;
-        return m_i < m_s.size();
-    }
-
-    Token next()
-    {
-        const QChar c = m_s.at(m_i);
-        if (c == u'\'')
-            return text();
-        if (c == u'[')
-            return bracketed();
-        if (isNameStart(c))
-            return word();
-        if (isDigit(c))
-            return number();
-        if (c == u'?') {
-            ++m_i;
-            return {Token::Param, QStringLiteral("?"), {}};
-        }
-        return op();
-    }
-
-    Token text()
-    {
-        QString value;
-        for (++m_i; m_i < m_s.size(); ++m_i) {
-            if (m_s.at(m_i) == u'\'') {
-                if (m_i + 1 < m_s.size() && m_s.at(m_i + 1) == u'\'') {
-                    value += u'\'';
-                    ++m_i;
-                    continue;
-                }
-                ++m_i;
-                return {Token::Text, value, {}};
-            }
-            value += m_s.at(m_i);
-        }
-        throw refused(QStringLiteral("a text has no closing quote"), m_s);
-    }
-
-    Token bracketed()
-    {
-        const qsizetype end = m_s.indexOf(u']', m_i);
-        const QString name = end < 0 ? QString() : m_s.mid(m_i + 1, end - m_i - 1);
-        if (name.isEmpty() || !isNameStart(name.at(0)) ||
-            !std::all_of(name.begin(), name.end(), isNameChar))
-            throw refused(QStringLiteral("a name in brackets is not a plain name"), m_s);
-        m_i = end + 1;
-        return {Token::Name, name, {}};
-    }
-
-    Token word()
-    {
-        const qsizetype from = m_i;
-        while (m_i < m_s.size() && isNameChar(m_s.at(m_i)))
-            ++m_i;
-        return {Token::Word, m_s.mid(from, m_i - from), {}};
-    }
-
-    Token number()
-    {
-        const qsizetype from = m_i;
-        while (m_i < m_s.size() && isDigit(m_s.at(m_i)))
-            ++m_i;
-        bool fraction = false;
-        if (m_i + 1 < m_s.size() && m_s.at(m_i) == u'.' && isDigit(m_s.at(m_i + 1))) {
-            fraction = true;
-            for (++m_i; m_i < m_s.size() && isDigit(m_s.at(m_i));)
-                ++m_i;
-        }
-        if (m_i < m_s.size() && isNameChar(m_s.at(m_i)))
-            throw refused(QStringLiteral("a number runs into a name"), m_s);
-        const QString digits = m_s.mid(from, m_i - from);
-        bool ok = false;
-        QVariant value =
-            fraction ? QVariant(digits.toDouble(&ok)) : QVariant(digits.toLongLong(&ok));
-        if (!ok)
-            throw refused(QStringLiteral("a number is too large"), m_s);
-        return {Token::Number, digits, value};
-    }
-
-    Token op()
-    {
-        static const char* const two[] = {"<=", ">=", "<>", "!=", "||"};
-        static const QString one = QStringLiteral("=<>(),*+-/.");
-        const QString pair = m_s.mid(m_i, 2);
-        if (pair == QLatin1String("--") || pair == QLatin1String("/*"))
-            throw refused(QStringLiteral("comments are not passed on"), m_s);
-        for (const char* t : two) {
-            if (pair == QLatin1String(t)) {
-                m_i += 2;
-                return {Token::Op, pair == QLatin1String("!=") ? QStringLiteral("<>") : pair, {}};
-            }
-        }
-        if (one.contains(m_s.at(m_i)))
-            return {Token::Op, QString(m_s.at(m_i++)), {}};
-        throw refused(QStringLiteral("the character %1 is not understood").arg(m_s.at(m_i)), m_s);
-    }
-
-    const QString& m_s;
-    qsizetype m_i = 0;
-};
 
 const QSet<QString>& keywords()
 {
@@ -183,8 +37,8 @@ class Translator {
 public:
     Translator(const QString& text, const QVariantList& values, const PgTable* table, int first,
                bool clientLikes)
-        : m_text(text), m_tokens(Lexer(text).tokens()), m_values(values), m_table(table),
-          m_next(first), m_clientLikes(clientLikes && onlyAnds())
+        : m_text(text), m_tokens(PgTokens(text)), m_values(values), m_table(table), m_next(first),
+          m_clientLikes(clientLikes && onlyAnds())
     {
     }
 
@@ -193,9 +47,9 @@ public:
         while (m_i < m_tokens.size())
             step();
         if (m_depth != 0)
-            throw refused(QStringLiteral("the brackets do not pair up"), m_text);
+            throw PgRefused(QStringLiteral("the brackets do not pair up"), m_text);
         if (m_used != m_values.size())
-            throw refused(
+            throw PgRefused(
                 QStringLiteral("%1 values for %2 question marks").arg(m_values.size()).arg(m_used),
                 m_text);
         return {m_out.trimmed(), m_params, m_likes};
@@ -207,8 +61,8 @@ private:
     bool onlyAnds() const
     {
         for (size_t i = 0; i < m_tokens.size(); ++i) {
-            const Token& t = m_tokens[i];
-            if (t.kind != Token::Word)
+            const PgToken& t = m_tokens[i];
+            if (t.kind != PgToken::Word)
                 continue;
             const QString upper = t.text.toUpper();
             const bool notLike = upper == QLatin1String("NOT") && i + 1 < m_tokens.size() &&
@@ -224,20 +78,20 @@ private:
     const PgTable* tableAhead() const
     {
         for (size_t i = m_i; i + 1 < m_tokens.size(); ++i) {
-            const Token& t = m_tokens[i];
-            if (t.kind == Token::Word && t.text.toUpper() == QLatin1String("FROM"))
+            const PgToken& t = m_tokens[i];
+            if (t.kind == PgToken::Word && t.text.toUpper() == QLatin1String("FROM"))
                 return FindPgTable(m_tokens[i + 1].text);
         }
         return nullptr;
     }
 
-    const Token* peek(size_t ahead = 0) const
+    const PgToken* peek(size_t ahead = 0) const
     {
         return m_i + ahead < m_tokens.size() ? &m_tokens[m_i + ahead] : nullptr;
     }
-    bool peekIs(Token::Kind kind, const char* text, size_t ahead = 0) const
+    bool peekIs(PgToken::Kind kind, const char* text, size_t ahead = 0) const
     {
-        const Token* t = peek(ahead);
+        const PgToken* t = peek(ahead);
         return t && t->kind == kind &&
                t->text.compare(QLatin1String(text), Qt::CaseInsensitive) == 0;
     }
@@ -266,28 +120,28 @@ private:
 
     void step()
     {
-        const Token& t = m_tokens[m_i];
+        const PgToken& t = m_tokens[m_i];
         switch (t.kind) {
-        case Token::Text:
+        case PgToken::Text:
             putParam(textExpression());
             return;
-        case Token::Number:
+        case PgToken::Number:
             ++m_i;
             putParam(t.value);
             return;
-        case Token::Param:
+        case PgToken::Param:
             ++m_i;
             putParam(nextValue());
             return;
-        case Token::Name:
+        case PgToken::Name:
             ++m_i;
             noteTable(t.text);
             putName(t.text);
             return;
-        case Token::Word:
+        case PgToken::Word:
             word(t.text);
             return;
-        case Token::Op:
+        case PgToken::Op:
             op(t.text);
             return;
         }
@@ -296,7 +150,7 @@ private:
     QVariant nextValue()
     {
         if (m_used >= m_values.size())
-            throw refused(QStringLiteral("more question marks than values"), m_text);
+            throw PgRefused(QStringLiteral("more question marks than values"), m_text);
         return m_values[m_used++];
     }
 
@@ -305,16 +159,16 @@ private:
     QString textExpression()
     {
         QString value = m_tokens[m_i++].text;
-        while (peekIs(Token::Op, "||")) {
+        while (peekIs(PgToken::Op, "||")) {
             ++m_i;
-            if (peek() && peek()->kind == Token::Text) {
+            if (peek() && peek()->kind == PgToken::Text) {
                 value += m_tokens[m_i++].text;
-            } else if (peekIs(Token::Word, "char") && peekIs(Token::Op, "(", 1) && peek(2) &&
-                       peek(2)->kind == Token::Number && peekIs(Token::Op, ")", 3)) {
+            } else if (peekIs(PgToken::Word, "char") && peekIs(PgToken::Op, "(", 1) && peek(2) &&
+                       peek(2)->kind == PgToken::Number && peekIs(PgToken::Op, ")", 3)) {
                 value += QChar(char16_t(m_tokens[m_i + 2].value.toLongLong()));
                 m_i += 4;
             } else {
-                throw refused(QStringLiteral("|| joins only texts"), m_text);
+                throw PgRefused(QStringLiteral("|| joins only texts"), m_text);
             }
         }
         return value;
@@ -333,7 +187,7 @@ private:
         const QString upper = text.toUpper();
         ++m_i;
         if (upper == QLatin1String("LIKE") ||
-            (upper == QLatin1String("NOT") && peekIs(Token::Word, "LIKE"))) {
+            (upper == QLatin1String("NOT") && peekIs(PgToken::Word, "LIKE"))) {
             like(upper == QLatin1String("NOT"));
             return;
         }
@@ -341,7 +195,7 @@ private:
             if (!m_table)
                 m_table = tableAhead();
             if (!m_table)
-                throw refused(QStringLiteral("rowid names no table's key"), m_text);
+                throw PgRefused(QStringLiteral("rowid names no table's key"), m_text);
             put('"' + m_table->key() + '"', true);
             return;
         }
@@ -351,12 +205,12 @@ private:
                           upper == QLatin1String("UPDATE");
             return;
         }
-        if (functions().contains(upper) && peekIs(Token::Op, "(")) {
+        if (functions().contains(upper) && peekIs(PgToken::Op, "(")) {
             put(upper.toLatin1());
             return;
         }
-        if (upper == QLatin1String("CHAR") || peekIs(Token::Op, "("))
-            throw refused(QStringLiteral("the function %1 is not passed on").arg(text), m_text);
+        if (upper == QLatin1String("CHAR") || peekIs(PgToken::Op, "("))
+            throw PgRefused(QStringLiteral("the function %1 is not passed on").arg(text), m_text);
         noteTable(text);
         putName(text);
     }
@@ -366,18 +220,18 @@ private:
         if (negated)
             ++m_i; // LIKE
         if (!m_lastColumn)
-            throw refused(QStringLiteral("LIKE follows a field's name only"), m_text);
+            throw PgRefused(QStringLiteral("LIKE follows a field's name only"), m_text);
         QString pattern;
-        if (peek() && peek()->kind == Token::Text) {
+        if (peek() && peek()->kind == PgToken::Text) {
             pattern = textExpression();
-        } else if (peek() && peek()->kind == Token::Param) {
+        } else if (peek() && peek()->kind == PgToken::Param) {
             ++m_i;
             pattern = nextValue().toString();
         } else {
-            throw refused(QStringLiteral("LIKE takes a text"), m_text);
+            throw PgRefused(QStringLiteral("LIKE takes a text"), m_text);
         }
-        if (peekIs(Token::Word, "ESCAPE"))
-            throw refused(QStringLiteral("LIKE has no escape character here"), m_text);
+        if (peekIs(PgToken::Word, "ESCAPE"))
+            throw PgRefused(QStringLiteral("LIKE has no escape character here"), m_text);
         // Only a field named just before can be read back for the program's check.
         if (m_clientLikes && m_depth == 0 && m_lastNameEnd == m_out.size() &&
             pattern.size() > kServerLikeLength) {
@@ -395,9 +249,9 @@ private:
     {
         ++m_i;
         if (text == QLatin1String("||"))
-            throw refused(QStringLiteral("|| joins only texts"), m_text);
+            throw PgRefused(QStringLiteral("|| joins only texts"), m_text);
         if (text == QLatin1String("-") && !m_lastOperand && peek() &&
-            peek()->kind == Token::Number) {
+            peek()->kind == PgToken::Number) {
             const QVariant v = m_tokens[m_i++].value;
             putParam(v.typeId() == QMetaType::Double ? QVariant(-v.toDouble())
                                                      : QVariant(-v.toLongLong()));
@@ -406,13 +260,13 @@ private:
         if (text == QLatin1String("("))
             ++m_depth;
         if (text == QLatin1String(")") && --m_depth < 0)
-            throw refused(QStringLiteral("the brackets do not pair up"), m_text);
+            throw PgRefused(QStringLiteral("the brackets do not pair up"), m_text);
         put(text.toLatin1());
         m_lastOperand = text == QLatin1String(")");
     }
 
     const QString& m_text;
-    std::vector<Token> m_tokens;
+    std::vector<PgToken> m_tokens;
     const QVariantList& m_values;
     const PgTable* m_table;
     int m_next;
