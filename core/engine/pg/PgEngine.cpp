@@ -56,6 +56,10 @@ QByteArray PgEngine::columnList(const PgTable& t, const QStringList& fields) con
 PgResult PgEngine::exec(const PgStatement& statement)
 {
     try {
+        if (m_inTransaction && !m_begun) {
+            m_link.command("BEGIN");
+            m_begun = true;
+        }
         return m_link.exec(statement.sql, statement.params, m_inTransaction);
     } catch (const DbError& e) {
         if (!m_inTransaction)
@@ -278,10 +282,12 @@ void PgEngine::remove(const QString& name, qint64 key)
 void PgEngine::begin()
 {
     // Where a command starts, a server that went away and came back is found and reached
-    // again, and one that is still away refuses the command before anything is typed in vain.
+    // again, and one known to be away refuses the command before anything is typed in vain.
+    // The transaction itself starts with the command's first statement: a move within the rows
+    // already read costs no round trip.
     m_link.ensureOpen();
-    m_link.command("BEGIN");
     m_inTransaction = true;
+    m_begun = false;
     m_failedBy.clear();
     m_replaced.clear();
 }
@@ -290,6 +296,11 @@ void PgEngine::commit()
 {
     if (!m_inTransaction)
         return;
+    if (!m_begun) {
+        m_inTransaction = false;
+        m_replaced.clear();
+        return;
+    }
     QByteArray tag;
     try {
         tag = m_link.command("COMMIT");
@@ -315,7 +326,7 @@ void PgEngine::commit()
 
 void PgEngine::rollback()
 {
-    if (m_inTransaction && !m_link.lost()) {
+    if (m_inTransaction && m_begun && !m_link.lost()) {
         try {
             m_link.command("ROLLBACK");
         } catch (const DbError&) {

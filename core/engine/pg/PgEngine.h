@@ -76,6 +76,7 @@ private:
 
     PgLink m_link;
     bool m_inTransaction = false;
+    bool m_begun = false; // BEGIN sent for the command's transaction
     // The first failure of the open transaction: the server refuses everything after it.
     QString m_failedBy;
     std::unordered_map<const PgTable*, std::unordered_map<qint64, int>> m_versions;
