@@ -14,7 +14,7 @@ if [ "${1:-}" = "--server" ]; then
     trap 'scripts/pg-test-server.sh stop "$state"' EXIT
     PGTEST_SERVER_OPTS="-c fsync=on" scripts/pg-test-server.sh start "$state" >/dev/null
     uri=$(cat "$state/uri")
-    build-bench/app/vantor --copy "$db" "$uri"
+    build-bench/vantor --copy "$db" "$uri"
     db=$uri
 else
     bash bench/prepare.sh bench_vantor
