@@ -1,9 +1,22 @@
 #include "bench/BenchSupport.h"
 
+#include "core/data/Connection.h"
+#include "core/engine/DbError.h"
+#include "core/settings/Settings.h"
 #include "mainwindow/frmVantor.h"
 
 #include <QDialog>
 #include <QPlainTextEdit>
+
+Engine::Rows BenchQuery(const QString& sql, const QVariantList& values)
+{
+    try {
+        return Connection::shared(DatabasePath)->query(sql, values);
+    } catch (const DbError& e) {
+        std::fprintf(stderr, "benchmark: %s: %s\n", qPrintable(sql), qPrintable(e.text()));
+        std::abort();
+    }
+}
 
 std::string quoted(const std::string& text)
 {

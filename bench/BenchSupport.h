@@ -2,6 +2,7 @@
 
 // What the benchmarks share: the clock, the plain-SQL statements the window is measured against,
 // and the main window with its commands, worked by their controls' names.
+#include "core/engine/Engine.h"
 #include "tests/WindowDriver.h"
 
 #include <QString>
@@ -88,6 +89,10 @@ struct Stmt {
         return p ? std::string(p, size_t(sqlite3_column_bytes(s, i))) : std::string();
     }
 };
+
+// The benchmark's own statements, not timed, through the program's connection so that they run
+// on either engine; a failure ends the run.
+Engine::Rows BenchQuery(const QString& sql, const QVariantList& values = {});
 
 // An SQL text between single quotes, every quote in it doubled.
 std::string quoted(const std::string& text);

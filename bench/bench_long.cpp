@@ -5,7 +5,6 @@
 // against plain SQL.
 #include "bench/BenchSupport.h"
 #include "core/data/Connection.h"
-#include "core/data/DbError.h"
 #include "core/settings/Settings.h"
 #include "reports/Report.h"
 #include "tests/RecordingSurface.h"
@@ -35,18 +34,6 @@ QString LongText(int kind)
     return text;
 }
 
-// The benchmark's own statements go through the program's connection, so that they run on
-// either engine; a failure ends the run.
-Engine::Rows Exec(const QString& sql, const QVariantList& values = {})
-{
-    try {
-        return Connection::shared(DatabasePath)->query(sql, values);
-    } catch (const DbError& e) {
-        std::fprintf(stderr, "long titles: %s: %s\n", qPrintable(sql), qPrintable(e.text()));
-        std::abort();
-    }
-}
-
 const QVariantList kLongTitleValues = {QString::fromLatin1(kLongTitles[0]),
                                        QString::fromLatin1(kLongTitles[1])};
 
@@ -54,12 +41,13 @@ const QVariantList kLongTitleValues = {QString::fromLatin1(kLongTitles[0]),
 void DeleteLongTitles()
 {
     for (const char* table : {"Problems", "Versions"})
-        Exec(QStringLiteral("DELETE FROM [%1] WHERE [SoftwareID] IN (SELECT [SoftwareID] FROM "
-                            "[Software] WHERE [SoftwareTitle] IN (?, ?))")
-                 .arg(QLatin1String(table)),
-             kLongTitleValues);
-    Exec(QStringLiteral("DELETE FROM [Software] WHERE [SoftwareTitle] IN (?, ?)"),
-         kLongTitleValues);
+        BenchQuery(
+            QStringLiteral("DELETE FROM [%1] WHERE [SoftwareID] IN (SELECT [SoftwareID] FROM "
+                           "[Software] WHERE [SoftwareTitle] IN (?, ?))")
+                .arg(QLatin1String(table)),
+            kLongTitleValues);
+    BenchQuery(QStringLiteral("DELETE FROM [Software] WHERE [SoftwareTitle] IN (?, ?)"),
+               kLongTitleValues);
 }
 
 void AddLongTitles()
@@ -69,21 +57,22 @@ void AddLongTitles()
     Transaction t(db);
     for (int kind = 0; kind < 2; ++kind) {
         const QVariant title = kLongTitleValues[kind];
-        Exec(QStringLiteral("INSERT INTO [Software] ([SoftwareTitle]) VALUES (?)"), {title});
-        const QVariant id = Exec(QStringLiteral("SELECT [SoftwareID] FROM [Software] WHERE "
-                                                "[SoftwareTitle] = ?"),
-                                 {title})
+        BenchQuery(QStringLiteral("INSERT INTO [Software] ([SoftwareTitle]) VALUES (?)"), {title});
+        const QVariant id = BenchQuery(QStringLiteral("SELECT [SoftwareID] FROM [Software] WHERE "
+                                                      "[SoftwareTitle] = ?"),
+                                       {title})
                                 .value(0)
                                 .value(0);
         // The reports print the selected version; a title without one prints no report.
-        Exec(QStringLiteral("INSERT INTO [Versions] ([SoftwareID], [ReleaseNumber], "
-                            "[ReleaseDate]) VALUES (?, '1.0', '2026-01-01')"),
-             {id});
+        BenchQuery(QStringLiteral("INSERT INTO [Versions] ([SoftwareID], [ReleaseNumber], "
+                                  "[ReleaseDate]) VALUES (?, '1.0', '2026-01-01')"),
+                   {id});
         for (const QString& text :
              {LongText(kind), QStringLiteral("second problem"), QStringLiteral("third problem")})
-            Exec(QStringLiteral("INSERT INTO [Problems] ([SoftwareID], [Problem], [Solution]) "
-                                "VALUES (?, ?, 'the solution')"),
-                 {id, text});
+            BenchQuery(
+                QStringLiteral("INSERT INTO [Problems] ([SoftwareID], [Problem], [Solution]) "
+                               "VALUES (?, ?, 'the solution')"),
+                {id, text});
     }
     t.commit();
 }
@@ -238,8 +227,8 @@ void BM_LongSave(benchmark::State& state)
         QApplication::processEvents();
         const qint64 key = w.dataProblems->currentKey();
         p.add(state, MeasureShown([&] { w.cmdNext->click(); }));
-        const Engine::Rows stored =
-            Exec(QStringLiteral("SELECT [Problem] FROM [Problems] WHERE [ProblemID] = ?"), {key});
+        const Engine::Rows stored = BenchQuery(
+            QStringLiteral("SELECT [Problem] FROM [Problems] WHERE [ProblemID] = ?"), {key});
         return stored.value(0).value(0).toString() == expected ? nullptr
                                                                : "the typing was not saved";
     });

@@ -4,7 +4,6 @@
 #include "bench/BenchData.h"
 #include "bench/BenchSupport.h"
 #include "bench/PlainLibpq.h"
-#include "core/data/Connection.h"
 #include "core/settings/Settings.h"
 #include "reports/PrinterSurface.h"
 #include "reports/Report.h"
@@ -96,17 +95,11 @@ size_t SqlProblemSet(const std::string& sql)
     return n;
 }
 
-// Through the program's connection, on either engine; not timed.
-Engine::Rows Query(const QString& sql, const QVariantList& values)
-{
-    return Connection::shared(DatabasePath)->query(sql, values);
-}
-
 qint64 SoftwareId(const char* title)
 {
     const Engine::Rows rows =
-        Query(QStringLiteral("SELECT [SoftwareID] FROM [Software] WHERE [SoftwareTitle] = ?"),
-              {QString::fromUtf8(title)});
+        BenchQuery(QStringLiteral("SELECT [SoftwareID] FROM [Software] WHERE [SoftwareTitle] = ?"),
+                   {QString::fromUtf8(title)});
     return rows.isEmpty() ? -1 : rows.front().value(0).toLongLong();
 }
 
@@ -155,7 +148,7 @@ size_t SqlAddProblem(sqlite3_int64 softwareId)
 
 void DeleteAddedProblems()
 {
-    Query(QStringLiteral("DELETE FROM [Problems] WHERE [Problem] = ?"), {kAddedProblem});
+    BenchQuery(QStringLiteral("DELETE FROM [Problems] WHERE [Problem] = ?"), {kAddedProblem});
 }
 
 // The all-problems report of the window's set, from its menu entry, to the surface the print
@@ -289,8 +282,9 @@ void BM_Search(benchmark::State& state)
     if (!ChooseTitle(state, w, title))
         return;
     const qint64 softwareId = SoftwareId(title);
-    const std::string sql = "SELECT rowid FROM [Problems] WHERE [SoftwareID] = " +
-                            std::to_string(softwareId) + " AND [Problem] LIKE '%driver%'";
+    const std::string sql =
+        "SELECT rowid FROM [Problems] WHERE [SoftwareID] = " + std::to_string(softwareId) +
+        " AND [Problem] LIKE '%driver%'";
     std::unique_ptr<PlainLibpqSearch> plain;
     if (g_server)
         plain = std::make_unique<PlainLibpqSearch>(DatabasePath);

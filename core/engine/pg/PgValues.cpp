@@ -49,15 +49,6 @@ template <typename T> T fromBigEndian(const char* p)
     return qFromBigEndian<T>(p);
 }
 
-bool isNull(const QVariant& v)
-{
-    if (!v.isValid() || v.isNull())
-        return true;
-    if (v.typeId() == QMetaType::QString)
-        return v.toString().isNull();
-    return false;
-}
-
 QDate dateOf(const QVariant& v)
 {
     if (v.typeId() == QMetaType::QDate)
@@ -77,60 +68,6 @@ QByteArray keyArray(const KeyArray& keys)
     for (qint64 k : keys)
         out += bigEndian<qint32>(8) + bigEndian<qint64>(k);
     return out;
-}
-
-QByteArray encode(const QVariant& v, Oid type)
-{
-    if (type == kInt8Array)
-        return keyArray(v.value<KeyArray>());
-    if (isText(type) || type == 0) {
-        const QByteArray utf8 = v.toString().toUtf8();
-        if (utf8.contains('\0'))
-            throw DbError(QStringLiteral(
-                "The text holds the character NUL (code 0), which the database server cannot "
-                "store; nothing was saved. Remove that character and save again; what you typed "
-                "stays in the box."));
-        return utf8;
-    }
-    bool ok = true;
-    switch (type) {
-    case kInt8: {
-        const qint64 n = v.toLongLong(&ok);
-        if (ok)
-            return bigEndian<qint64>(n);
-        break;
-    }
-    case kInt4:
-    case kInt2: {
-        const qint64 n = v.toLongLong(&ok);
-        if (ok && type == kInt4 && n == qint32(n))
-            return bigEndian<qint32>(qint32(n));
-        if (ok && type == kInt2 && n == qint16(n))
-            return bigEndian<qint16>(qint16(n));
-        ok = false;
-        break;
-    }
-    case kBool:
-        return QByteArray(1, v.toBool() ? 1 : 0);
-    case kFloat8: {
-        const double d = v.toDouble(&ok);
-        quint64 bits;
-        std::memcpy(&bits, &d, sizeof bits);
-        if (ok)
-            return bigEndian<quint64>(bits);
-        break;
-    }
-    case kDate: {
-        const QDate d = dateOf(v);
-        if (d.isValid())
-            return bigEndian<qint32>(qint32(kEpoch.daysTo(d)));
-        throw DbError(QStringLiteral("\"%1\" is not a date.").arg(v.toString()));
-    }
-    default:
-        throw DbError(
-            QStringLiteral("Vantor cannot send a value of the database type %1.").arg(type));
-    }
-    throw DbError(QStringLiteral("\"%1\" is not a number that fits here.").arg(v.toString()));
 }
 
 QVariant numericValue(const char* p)
@@ -195,12 +132,65 @@ QVariant decode(const char* p, int length, Oid type)
 
 QByteArray PgEncode(const QVariant& v, Oid type)
 {
-    return encode(v, type);
+    if (type == kInt8Array)
+        return keyArray(v.value<KeyArray>());
+    if (isText(type) || type == 0) {
+        const QByteArray utf8 = v.toString().toUtf8();
+        if (utf8.contains('\0'))
+            throw DbError(QStringLiteral(
+                "The text holds the character NUL (code 0), which the database server cannot "
+                "store; nothing was saved. Remove that character and save again; what you typed "
+                "stays in the box."));
+        return utf8;
+    }
+    bool ok = true;
+    switch (type) {
+    case kInt8: {
+        const qint64 n = v.toLongLong(&ok);
+        if (ok)
+            return bigEndian<qint64>(n);
+        break;
+    }
+    case kInt4:
+    case kInt2: {
+        const qint64 n = v.toLongLong(&ok);
+        if (ok && type == kInt4 && n == qint32(n))
+            return bigEndian<qint32>(qint32(n));
+        if (ok && type == kInt2 && n == qint16(n))
+            return bigEndian<qint16>(qint16(n));
+        ok = false;
+        break;
+    }
+    case kBool:
+        return QByteArray(1, v.toBool() ? 1 : 0);
+    case kFloat8: {
+        const double d = v.toDouble(&ok);
+        quint64 bits;
+        std::memcpy(&bits, &d, sizeof bits);
+        if (ok)
+            return bigEndian<quint64>(bits);
+        break;
+    }
+    case kDate: {
+        const QDate d = dateOf(v);
+        if (d.isValid())
+            return bigEndian<qint32>(qint32(kEpoch.daysTo(d)));
+        throw DbError(QStringLiteral("\"%1\" is not a date.").arg(v.toString()));
+    }
+    default:
+        throw DbError(
+            QStringLiteral("Vantor cannot send a value of the database type %1.").arg(type));
+    }
+    throw DbError(QStringLiteral("\"%1\" is not a number that fits here.").arg(v.toString()));
 }
 
 bool PgIsNull(const QVariant& v)
 {
-    return isNull(v);
+    if (!v.isValid() || v.isNull())
+        return true;
+    if (v.typeId() == QMetaType::QString)
+        return v.toString().isNull();
+    return false;
 }
 
 PgResult::~PgResult()
