@@ -2,6 +2,7 @@
 // command line: every row with its key, the counts checked, a target that holds records refused
 // untouched.
 #include "core/data/Connection.h"
+#include "core/data/CopySource.h"
 #include "core/data/DatabaseCopy.h"
 #include "core/engine/DbError.h"
 #include "core/engine/Engine.h"
@@ -108,6 +109,21 @@ private slots:
             QVERIFY2(e.text().contains("already holds records"), qPrintable(e.text()));
         }
         QCOMPARE(countsOf(server), counts);
+    }
+
+    // A title deleted on the server while its records are being copied out: the copy holds the
+    // database as it was when the copy began reading, the title with all its records.
+    void readsTheSourceAsOneSnapshot()
+    {
+        CoreEnv server(CoreEnv::Server);
+        fill(server);
+        const QList<int> before = countsOf(server);
+        DatabaseSource source(server.dbPath());
+        QCOMPARE(source.count("Software"), qint64(before.first()));
+        server.db().query("DELETE FROM [Software] WHERE [SoftwareID] = 1");
+        CoreEnv file(CoreEnv::File);
+        CopyInto(source, file.dbPath());
+        QCOMPARE(countsOf(file), before);
     }
 
     // The command line: a copy ends with status 0, a refused one says why on standard error and

@@ -124,10 +124,24 @@ void Connection::begin()
 {
     if (m_depth++ > 0)
         return;
+    beginOutermost(&Engine::begin);
+}
+
+void Connection::beginSnapshot()
+{
+    if (m_depth++ > 0) {
+        --m_depth;
+        throw DbError(QStringLiteral("A snapshot cannot begin inside another transaction."));
+    }
+    beginOutermost(&Engine::beginSnapshot);
+}
+
+void Connection::beginOutermost(void (Engine::*start)())
+{
     m_failed = false;
     m_failureText.clear();
     try {
-        m_engine->begin();
+        (m_engine.get()->*start)();
     } catch (...) {
         m_depth = 0;
         throw;

@@ -41,8 +41,10 @@ public:
     // engine; its rows.
     Engine::Rows query(const QString& sql, const QVariantList& values = {});
 
-    // One transaction per command; nested scopes join the outer one.
+    // One transaction per command; nested scopes join the outer one. A snapshot is the
+    // outermost transaction of a reader that must see one moment of the whole database.
     void begin();
+    void beginSnapshot();
     void commit();
     void rollback();
     bool inTransaction() const { return m_depth > 0; }
@@ -56,6 +58,7 @@ signals:
 
 private:
     Connection(const QString& path, std::unique_ptr<Engine> engine, bool onServer);
+    void beginOutermost(void (Engine::*start)());
     QString m_path;
     std::unique_ptr<Engine> m_engine;
     bool m_onServer;
@@ -67,7 +70,14 @@ private:
 // Begins a transaction scope; commits on commit(), rolls back when left without it.
 class Transaction {
 public:
-    explicit Transaction(Connection& c) : m_c(c) { m_c.begin(); }
+    enum Kind { Command, Snapshot };
+    explicit Transaction(Connection& c, Kind kind = Command) : m_c(c)
+    {
+        if (kind == Snapshot)
+            m_c.beginSnapshot();
+        else
+            m_c.begin();
+    }
     ~Transaction()
     {
         if (!m_done)

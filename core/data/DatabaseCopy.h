@@ -4,11 +4,19 @@
 
 #include <functional>
 
-// Copies every row of the Vantor database at from (a file or a server database) into the one
-// at to, keeping the keys: either way between a file and a server, or file to file and server
-// to server. The target must be empty (a missing file is made, an empty server database gets
-// the tables); one that holds a record is refused untouched. Everything is written in one
-// transaction and the counts of both sides are compared before it is committed. progress gets
-// a line now and then for a large copy. Returns a summary; throws DbError with the reason.
-QString CopyDatabase(const QString& from, const QString& to,
-                     const std::function<void(const QString&)>& progress = {});
+class CopySource;
+
+using CopyProgress = std::function<void(const QString&)>;
+
+// Copies every record of source into the Vantor database at to (a file or a server database),
+// keeping the keys. The target must be empty (a missing file is made, an empty server database
+// gets the tables); one that holds a record is refused untouched. Everything is written in one
+// transaction and the counts of both sides are compared before it is committed; a file made
+// for the copy is removed again when it fails, and a file that was there before is never
+// removed. progress gets a line now and then for a large copy. Returns a summary; throws
+// DbError with the reason.
+QString CopyInto(CopySource& source, const QString& to, const CopyProgress& progress = {});
+
+// The same from the Vantor database at from, either way between a file and a server, or file
+// to file and server to server. The source is read as one snapshot.
+QString CopyDatabase(const QString& from, const QString& to, const CopyProgress& progress = {});

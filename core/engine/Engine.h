@@ -81,6 +81,10 @@ public:
     virtual void begin() = 0;
     virtual void commit() = 0;
     virtual void rollback() = 0;
+    // The outermost transaction of a reader that must see the whole database as it was at one
+    // moment (a copy's source): every read of it sees what the first one saw, whatever others
+    // commit meanwhile. It writes nothing; rollback ends it.
+    virtual void beginSnapshot() = 0;
 
     // One statement in the program's dialect ([Names], texts between single quotes, "?" for
     // each of values, LIKE as the searches mean it, rowid for the key of the one table named):

@@ -57,7 +57,8 @@ PgResult PgEngine::exec(const PgStatement& statement)
 {
     try {
         if (m_inTransaction && !m_begun) {
-            m_link.command("BEGIN");
+            m_link.command(m_snapshot ? "BEGIN ISOLATION LEVEL REPEATABLE READ, READ ONLY"
+                                      : "BEGIN");
             m_begun = true;
         }
         return m_link.exec(statement.sql, statement.params, m_inTransaction);
@@ -288,8 +289,15 @@ void PgEngine::begin()
     m_link.ensureOpen();
     m_inTransaction = true;
     m_begun = false;
+    m_snapshot = false;
     m_failedBy.clear();
     m_replaced.clear();
+}
+
+void PgEngine::beginSnapshot()
+{
+    begin();
+    m_snapshot = true;
 }
 
 void PgEngine::commit()

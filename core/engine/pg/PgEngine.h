@@ -25,6 +25,8 @@ public:
     void begin() override;
     void commit() override;
     void rollback() override;
+    // REPEATABLE READ, READ ONLY: one snapshot for every statement of the transaction.
+    void beginSnapshot() override;
 
     // Sets, in key order, by WHERE texts translated into parameters: whole results, binary,
     // each statement prepared once per connection.
@@ -76,7 +78,8 @@ private:
 
     PgLink m_link;
     bool m_inTransaction = false;
-    bool m_begun = false; // BEGIN sent for the command's transaction
+    bool m_begun = false;    // BEGIN sent for the command's transaction
+    bool m_snapshot = false; // the transaction reads one snapshot and writes nothing
     // The first failure of the open transaction: the server refuses everything after it.
     QString m_failedBy;
     std::unordered_map<const PgTable*, std::unordered_map<qint64, int>> m_versions;

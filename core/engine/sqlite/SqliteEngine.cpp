@@ -280,6 +280,21 @@ void SqliteEngine::begin()
     throw DbError(DescribeSqlError(q.lastError()));
 }
 
+void SqliteEngine::beginSnapshot()
+{
+    m_lockRefused.clear();
+    // A deferred transaction holds its read lock from the first read to its end, and no other
+    // program may commit a change while it is held: the first read fixes the snapshot.
+    QSqlQuery q(db());
+    if (!q.exec(QStringLiteral("BEGIN")))
+        throw DbError(DescribeSqlError(q.lastError()));
+    if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))) {
+        const QString why = DescribeSqlError(q.lastError());
+        db().rollback();
+        throw DbError(why);
+    }
+}
+
 void SqliteEngine::commit()
 {
     m_lockRefused.clear();

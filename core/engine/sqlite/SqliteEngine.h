@@ -38,6 +38,7 @@ public:
     void begin() override;
     void commit() override;
     void rollback() override;
+    void beginSnapshot() override;
 
     Rows query(const QString& sql, const QVariantList& values) override;
     // SQLite's keys already follow the largest ever written.
