@@ -67,6 +67,12 @@ QList<int> countsOf(CoreEnv& d)
     return counts;
 }
 
+QByteArray contentsOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 // Runs the program's --copy; its exit status and what it wrote to standard error.
 QPair<int, QString> runCopy(const QString& from, const QString& to)
 {
@@ -159,6 +165,11 @@ private slots:
         QCOMPARE(runCopy(file.dbPath(), server.dbPath()).first, 0);
         const auto refused = runCopy(file.dbPath(), server.dbPath());
         QVERIFY(refused.first != 0 && refused.second.contains("already holds records"));
+        // Refused into a file that holds records, which is left byte for byte as it was.
+        const QByteArray before = contentsOf(file.dbPath());
+        const auto intoFile = runCopy(server.dbPath(), file.dbPath());
+        QVERIFY(intoFile.first != 0 && intoFile.second.contains("already holds records"));
+        QCOMPARE(contentsOf(file.dbPath()), before);
 
         const QString missing = file.dbPath() + ".missing";
         const QString made = file.dbPath() + ".copy";
