@@ -68,6 +68,12 @@ QList<int> countsOf(CoreEnv& d)
     return counts;
 }
 
+QByteArray contentsOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 // Runs the program's --copy; its exit status and what it wrote to standard error.
 QPair<int, QString> runCopy(const QString& from, const QString& to)
 {
@@ -126,6 +132,44 @@ private slots:
         QCOMPARE(countsOf(file), before);
     }
 
+    // A target that ends with fewer rows than were written into it (a trigger on the server
+    // drops one, after or instead of its insert) fails the copy with nothing committed.
+    void aTargetThatDropsRowsFailsTheCopy_data()
+    {
+        QTest::addColumn<QString>("when");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("deleted after its insert")
+            << "AFTER"
+            << "Problems: 15 records read, but the target holds 12; nothing was copied.";
+        QTest::newRow("skipped by its insert")
+            << "BEFORE"
+            << "Problems, the record with the key 4: The server did not store the new record";
+    }
+    void aTargetThatDropsRowsFailsTheCopy()
+    {
+        QFETCH(QString, when);
+        QFETCH(QString, says);
+        CoreEnv file(CoreEnv::File);
+        fill(file);
+        CoreEnv server(CoreEnv::Server);
+        const QList<int> empty = countsOf(server); // the tables made
+        PgTestServer::admin(
+            QStringLiteral("CREATE FUNCTION drop_problem() RETURNS trigger LANGUAGE plpgsql AS $f$ "
+                           "BEGIN DELETE FROM problems WHERE problemid = NEW.problemid; RETURN "
+                           "NULL; END $f$; CREATE TRIGGER drop_problem %1 INSERT ON problems FOR "
+                           "EACH ROW WHEN (NEW.problem LIKE 'problem 3 %') EXECUTE FUNCTION "
+                           "drop_problem();")
+                .arg(when),
+            server.serverDatabase());
+        try {
+            CopyDatabase(file.dbPath(), server.dbPath());
+            QFAIL("a copy that lost rows was committed");
+        } catch (const DbError& e) {
+            QVERIFY2(e.text().contains(says), qPrintable(e.text()));
+        }
+        QCOMPARE(countsOf(server), empty);
+    }
+
     // The command line: a copy ends with status 0, a refused one says why on standard error and
     // ends with another, leaving no target file behind.
     void theProgramCopiesFromTheCommandLine()
@@ -137,6 +181,11 @@ private slots:
         QCOMPARE(runCopy(file.dbPath(), server.dbPath()).first, 0);
         const auto refused = runCopy(file.dbPath(), server.dbPath());
         QVERIFY(refused.first != 0 && refused.second.contains("already holds records"));
+        // Refused into a file that holds records, which is left byte for byte as it was.
+        const QByteArray before = contentsOf(file.dbPath());
+        const auto intoFile = runCopy(server.dbPath(), file.dbPath());
+        QVERIFY(intoFile.first != 0 && intoFile.second.contains("already holds records"));
+        QCOMPARE(contentsOf(file.dbPath()), before);
 
         const QString missing = file.dbPath() + ".missing";
         const QString made = file.dbPath() + ".copy";

@@ -234,19 +234,21 @@ private slots:
         for (int i = 0; prose.size() < 3000; ++i)
             prose += QStringLiteral("word%1 of plain prose, ").arg(i);
         const QString mixed = prose + "\n" + blob.left(40000) + " " + prose + "\n\n" + prose;
-        // Prose keeps wrapping at words beside a run of a few thousand characters.
+        // Prose keeps wrapping at words beside a run of a few thousand characters, and however
+        // long its paragraph is.
         const QString ordinary = prose + blob.left(3000) + " " + prose;
+        const QString longProse = prose.repeated(8);
 
         ProblemFixture f({ordinary});
         auto& w = *f.w;
         QCOMPARE(displayLineFault(w.txtProblem, ordinary), QString());
-        for (const QString& typed : {blob, mixed}) {
+        for (const QString& typed : {blob, longProse, mixed}) {
             runDialog(w.cmdAddProblem, typed, "fix");
             QVERIFY(f.env.scalar("SELECT Problem FROM Problems ORDER BY rowid DESC").toString() ==
                     typed);
             QVERIFY(w.txtProblem->boundText() == typed);
+            QCOMPARE(displayLineFault(w.txtProblem, typed), QString());
         }
-        QCOMPARE(displayLineFault(w.txtProblem, mixed), QString());
         w.cmdFirst->click();
         QCOMPARE(displayLineFault(w.txtProblem, ordinary), QString());
 

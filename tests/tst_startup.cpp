@@ -6,8 +6,22 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <optional>
+
 namespace {
 constexpr int kRuns = -1; // the program starts its window
+
+// Makes dir a program folder holding its own VANTOR.INI, as an administrator installs one:
+// nobody but the owner may write either, and the folder not even the owner unless ownerWrites.
+bool holdOwnSettings(const QString& dir, bool ownerWrites)
+{
+    const auto read = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    const auto enter = QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
+    QFile ini(dir + "/VANTOR.INI");
+    return ini.open(QIODevice::WriteOnly) && ini.setPermissions(read | QFile::WriteOwner) &&
+           QFile::setPermissions(dir,
+                                 ownerWrites ? read | enter | QFile::WriteOwner : read | enter);
+}
 } // namespace
 
 class TestStartup : public QObject {
@@ -33,14 +47,18 @@ private slots:
 
     void whereSettingsAndDataLive_data()
     {
-        QTest::addColumn<QString>("program"); // "<tmp>" is a writable folder of the user
+        // "<tmp>" is a writable folder of the user; "<opt>" one in /opt and "<read-only>" one
+        // the user may not write, each holding its own VANTOR.INI.
+        QTest::addColumn<QString>("program");
         QTest::addColumn<QString>("configHome");
         QTest::addColumn<QString>("dataHome");
-        QTest::addColumn<QString>("settingsFolder"); // "<tmp>" and "<home>" as above
+        QTest::addColumn<QString>("settingsFolder"); // those folders, or "<home>"
         QTest::addColumn<QString>("dataFolder");
         const char* const rows[][6] = {
             {"writable folder", "<tmp>", "", "", "<tmp>", "<tmp>"},
             {"writable folder, XDG set", "<tmp>", "/x/config", "/x/data", "<tmp>", "<tmp>"},
+            {"own settings in a system folder", "<opt>", "", "", "<opt>", "<opt>"},
+            {"own settings, not writable", "<read-only>", "", "", "<read-only>", "<read-only>"},
             {"installed", "/usr/bin", "", "", "<home>/.config/vantor",
              "<home>/.local/share/vantor"},
             {"installed, XDG set", "/usr/bin", "/x/config/", "/x//data", "/x/config/vantor",
@@ -60,13 +78,29 @@ private slots:
         QFETCH(QString, settingsFolder);
         QFETCH(QString, dataFolder);
         QTemporaryDir tmp;
+        std::optional<QTemporaryDir> opt;
         const QString home = QStringLiteral("/home/ann");
         auto expand = [&](QString s) {
-            return s.replace("<tmp>", tmp.path()).replace("<home>", home);
+            return s.replace("<tmp>", tmp.path())
+                .replace("<opt>", opt ? opt->path() : QString())
+                .replace("<read-only>", tmp.path())
+                .replace("<home>", home);
         };
+        const auto removable = qScopeGuard([&] {
+            QFile::setPermissions(tmp.path(),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        });
+        if (program == "<opt>") {
+            opt.emplace("/opt/vantor-test-XXXXXX");
+            if (!opt->isValid())
+                QSKIP("this user may not make a folder in /opt");
+            QVERIFY(holdOwnSettings(opt->path(), true));
+        }
+        if (program == "<read-only>")
+            QVERIFY(holdOwnSettings(tmp.path(), false));
         const DataLocation where =
             LocateData(expand(program), UserFolders{home, configHome, dataHome});
-        QCOMPARE(where.portable, program == "<tmp>");
+        QCOMPARE(where.portable, settingsFolder == program);
         QCOMPARE(where.settingsFile(), expand(settingsFolder) + "/VANTOR.INI");
         QCOMPARE(where.defaultDatabase(), expand(dataFolder) + "/vantor.mdb");
     }

@@ -234,6 +234,11 @@ qint64 PgEngine::insert(const QString& name, const QStringList& fields, const QV
         sql += " (" + columnList(t, fields).mid(2) + ") VALUES (" + marks + ")";
     }
     const PgResult r = exec({sql + " RETURNING " + quoted(t.key()) + ", row_version", values});
+    // A trigger on the server may drop the row without an error.
+    if (r.rows() == 0)
+        throw DbError(QStringLiteral("The server did not store the new record: a trigger on the "
+                                     "table \"%1\" left it out.")
+                          .arg(QString::fromUtf8(t.table)));
     const qint64 key = r.integer(0, 0);
     remember(t, key, r.integer(0, 1));
     return key;
