@@ -4,7 +4,6 @@
 #include "widgets/AccessibleNames.h"
 #include "widgets/BoundTextBox.h"
 
-#include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QTabBar>
@@ -21,7 +20,8 @@ void frmVantor::describeControls()
     // The focus starts on the tabs, first in the window's tab order.
     tabGeneral->tabBar()->setFocus();
 
-    NameControl(cboSoftware, QStringLiteral("Software title"));
+    // The title list is read by the frame around it, "Software"; its own name is the title
+    // chosen.
     const std::pair<QLabel*, QWidget*> labelled[] = {
         {Label1[2], lstVersionDate}, {Label1[4], lstFiles},    {Label1[3], lstChanges},
         {Label1[0], txtProblem},     {Label1[1], txtSolution}, {Label1[5], txtComments},

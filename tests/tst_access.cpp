@@ -103,6 +103,16 @@ QStringList BoxTexts(const QWidget* window)
     return texts;
 }
 
+// The name a screen reader reads: a combo box's own name is the text chosen in it, so it is
+// read by its label.
+QString Spoken(QAccessibleInterface* node)
+{
+    if (node->role() != QAccessible::ComboBox)
+        return node->text(QAccessible::Name).trimmed();
+    const auto labels = node->relations(QAccessible::Label);
+    return labels.isEmpty() ? QString() : labels.first().first->text(QAccessible::Name).trimmed();
+}
+
 // Walks the accessible tree below a window as a screen reader does, and lists each control
 // that takes the focus without a name, or with the name of another control of the window.
 // The parts of a control that are no widgets (a list's lines, the tabs) are read through it.
@@ -119,7 +129,7 @@ QStringList NameFaults(QWidget* window, QSet<QObject*>* reached = nullptr)
         if (w && w->window() != window)
             return;
         if (w && node->state().focusable) {
-            const QString name = node->text(QAccessible::Name).trimmed();
+            const QString name = Spoken(node);
             if (name.isEmpty())
                 faults << nameOf(w) + QStringLiteral(" has no name");
             else if (owners.contains(name))
@@ -260,6 +270,8 @@ private slots:
         }
         QVERIFY(reached.contains(w->lstVersionDate));
         QVERIFY(reached.contains(w->txtComments));
+        QCOMPARE(Spoken(QAccessible::queryAccessibleInterface(w->cboSoftware)),
+                 QStringLiteral("Software"));
         QCOMPARE(QAccessible::queryAccessibleInterface(w->cmdNext)->text(QAccessible::Name),
                  QStringLiteral("Next problem"));
         QCOMPARE(QAccessible::queryAccessibleInterface(w->lstFiles)->text(QAccessible::Name),
