@@ -32,8 +32,9 @@ const Stop kWindowOrder[] = {
     {"cmdPrint", -1},       {"cmdPreferences", -1},    {"cmdClear", 1},
 };
 
-// Every dialog the main window opens, with its tab order from the control that has the focus
-// when it opens. A dialog that some command opens and that has no row here fails the test.
+// Every dialog of the program's own that the main window opens, with its tab order from the
+// control that has the focus when it opens. A dialog that some command opens and that has no
+// row here fails the test.
 const struct {
     const char* dialog;
     QStringList order;
@@ -216,6 +217,9 @@ private slots:
         QStringList faults;
         auto work = [&](const std::function<void()>& command) {
             WorkDialog(command, [&](QDialog* dialog) {
+                // Qt's own dialogs (a file or print dialog) name their controls themselves.
+                if (QLatin1String(dialog->metaObject()->className()).startsWith(QLatin1Char('Q')))
+                    return;
                 const QString name = dialog->objectName();
                 ++opened[name];
                 const auto row = std::find_if(std::begin(kDialogs), std::end(kDialogs),
