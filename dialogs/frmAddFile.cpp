@@ -2,6 +2,7 @@
 
 #include "core/data/RecordSource.h"
 #include "core/text/TextFormat.h"
+#include "widgets/AccessibleNames.h"
 
 #include <QDateEdit>
 #include <QLabel>
@@ -20,8 +21,8 @@ frmAddFile::frmAddFile(QWidget* parent, const DetailTarget& target)
     QLineEdit* txtVersion = bindField(
         makeField("Label1", QStringLiteral("Version"), 180, 525, "txtVersion", 900, 480, 1335),
         QStringLiteral("Version"));
-    makeLabel("Label3", QStringLiteral("Date"), 2520, 540, 345, 195);
     dtpDate = makeDatePicker("dtpDate", 2940, 480, 1335);
+    NameByLabel(makeLabel("Label3", QStringLiteral("Date"), 2520, 540, 345, 195), dtpDate);
     makeOkCancel(1800, 960, {txtFile, txtVersion, dtpDate});
     connect(dtpDate, &QDateEdit::dateChanged, this, [this] { m_datePicked = true; });
 }

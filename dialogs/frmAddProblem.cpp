@@ -2,6 +2,7 @@
 
 #include "core/data/RecordSource.h"
 #include "core/sql/SqlText.h"
+#include "widgets/AccessibleNames.h"
 #include "widgets/BoundTextBox.h"
 #include "widgets/MsgBox.h"
 #include "widgets/TextBox.h"
@@ -44,6 +45,8 @@ frmAddProblem::frmAddProblem(QWidget* parent, const EditTarget& target, const Re
     }
     txtProblem = makeTextBox(this, "txtProblem", 90, 300);
     txtSolution = makeTextBox(this, "txtSolution", 4710, 300);
+    NameByLabel(labels[0], txtProblem);
+    NameByLabel(labels[1], txtSolution);
     makeOkCancel(6720, 4290);
     SetTabOrder({cmdCancel, txtProblem, txtSolution});
 }

@@ -4,6 +4,7 @@
 #include "core/data/RecordSource.h"
 #include "core/sql/SqlText.h"
 #include "core/text/TextFormat.h"
+#include "widgets/AccessibleNames.h"
 #include "widgets/DbCommand.h"
 
 #include <QDateEdit>
@@ -22,8 +23,9 @@ frmAddVersion::frmAddVersion(QWidget* parent, const EditTarget& target, const Re
     QLineEdit* txtVersion = bindField(
         makeField("Label2", QStringLiteral("Version"), 180, 525, "txtVersion", 1260, 120, 1335),
         QStringLiteral("ReleaseNumber"));
-    makeLabel("Label1", QStringLiteral("Release Date"), 180, 540, 975, 195);
     dtpReleaseDate = makeDatePicker("dtpReleaseDate", 1260, 480, 1335);
+    NameByLabel(makeLabel("Label1", QStringLiteral("Release Date"), 180, 540, 975, 195),
+                dtpReleaseDate);
     makeOkCancel(120, 960, {txtVersion, dtpReleaseDate});
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/data/Connection.h"
 #include "core/settings/Settings.h"
+#include "widgets/AccessibleNames.h"
 #include "widgets/MsgBox.h"
 #include "widgets/WindowHelpers.h"
 
@@ -31,6 +32,8 @@ frmPreferences::frmPreferences(QWidget* parent, const QString& databaseFolder)
     txtDatabase =
         makeField("Label1", QStringLiteral("Database"), 180, 690, "txtDatabase", 960, 120, 5475);
     cmdBrowse = makeButton("cmdBrowse", QStringLiteral("..."), 6030, 150, 375, 265);
+    NameControl(cmdBrowse, QStringLiteral("Browse for the database"),
+                QStringLiteral("Picks the database file in a file dialog"));
     makeOkCancel(3960, 660);
 
     QFont bold = cmdBrowse->font();

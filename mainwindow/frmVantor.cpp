@@ -46,6 +46,7 @@ frmVantor::frmVantor(QWidget* parent)
 
     buildRecordSources();
     connectHandlers();
+    describeControls();
 }
 
 frmVantor::~frmVantor() = default;

@@ -95,6 +95,8 @@ private:
     void buildPrintMenu();
     void buildRecordSources();
     void connectHandlers();
+    // Names for a screen reader, and where the focus starts (frmVantor_access.cpp).
+    void describeControls();
 
     void Form_Resize();
     bool SaveBoundBoxes();

@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QStringListModel>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -193,13 +194,17 @@ void frmVantor::buildRecordSources()
 
 void frmVantor::connectHandlers()
 {
-    SetTabOrder(
-        {tabGeneral,        lstFiles,         cmdAddFile,       cmdDeleteFile,  cmdEditFile,
-         lstChanges,        cmdAddChange,     cmdDeleteChange,  cmdEditChange,  lstVersionDate,
-         cmdAddVersion,     cmdDeleteVersion, cmdEditVersion,   txtSolution,    txtProblem,
-         cmdFind,           cmdAddProblem,    cmdDeleteProblem, cmdPrevious,    cmdFirst,
-         cmdNext,           cmdLast,          txtComments,      cboSoftware,    cmdAddSoftware,
-         cmdDeleteSoftware, cmdEditSoftware,  cmdPrint,         cmdPreferences, cmdClear});
+    // One loop through the whole window, from the tabs themselves: a chain from the tab widget,
+    // whose pages hold the next controls, falls apart into a loop per page.
+    QWidget* const tabs = tabGeneral->tabBar();
+    SetTabOrder({tabs,           lstFiles,          cmdAddFile,      cmdDeleteFile,
+                 cmdEditFile,    lstChanges,        cmdAddChange,    cmdDeleteChange,
+                 cmdEditChange,  lstVersionDate,    cmdAddVersion,   cmdDeleteVersion,
+                 cmdEditVersion, txtSolution,       txtProblem,      cmdFind,
+                 cmdAddProblem,  cmdDeleteProblem,  cmdPrevious,     cmdFirst,
+                 cmdNext,        cmdLast,           txtComments,     cboSoftware,
+                 cmdAddSoftware, cmdDeleteSoftware, cmdEditSoftware, cmdPrint,
+                 cmdPreferences, cmdClear});
 
     connect(tabGeneral, &QTabWidget::currentChanged, this, &frmVantor::tabGeneral_Click);
     // The handler runs when the program sets the index and when the user picks a title, also

@@ -8,13 +8,15 @@
 
 #include <optional>
 
+bool AllProblemsReport::Printable()
+{
+    return MsgRequire(context.problems->RecordCount() > 0,
+                      QStringLiteral("There are no problems and solutions to print."));
+}
+
 bool AllProblemsReport::Prepare()
 {
     RecordSource* problems = context.problems;
-    if (problems->RecordCount() == 0) {
-        MsgInform(QStringLiteral("There are no problems and solutions to print."));
-        return false;
-    }
     // Text typed into the boxes is saved by this move; if it cannot be, the user is told and
     // nothing is printed.
     return RunCommand(context.connection, [&] { problems->MoveFirst(); });

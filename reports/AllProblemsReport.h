@@ -10,6 +10,7 @@ public:
     using ProblemReport::ProblemReport;
 
 protected:
+    bool Printable() override;
     bool Prepare() override;
     void Pages(PrintSurface& s) override;
 };

@@ -62,13 +62,15 @@ std::shared_ptr<PrintSurface> Report::ShowPrintDialog(QWidget* parent)
 bool Report::Run()
 {
     std::shared_ptr<PrintSurface> surface;
-    // Every report prints the selected version's block; without one the user is told why
-    // nothing is printed, before any dialog.
-    if (!context.versionLine) {
-        MsgInform(QStringLiteral("You have not selected a version to print."));
-        return false;
-    }
     try {
+        if (!Printable())
+            return false;
+        // Every report prints the selected version's block; without one the user is told why
+        // nothing is printed, before any dialog.
+        if (!context.versionLine) {
+            MsgInform(QStringLiteral("You have not selected a version to print."));
+            return false;
+        }
         if (!Prepare())
             return false;
         surface = ShowPrintDialog(context.parent);

@@ -55,6 +55,9 @@ public:
     static constexpr double kFirstSectionTop = 3600;
 
 protected:
+    // Whether the report has anything to print, asked before the selected version; false,
+    // after telling the user why, ends the report there.
+    virtual bool Printable() { return true; }
     // Runs before the print dialog; false ends the report there.
     virtual bool Prepare() { return true; }
     // The report name of the heading block.

@@ -23,33 +23,8 @@ trap cleanup EXIT
 rm -rf "$shots"
 mkdir -p "$shots"
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-# Runs the command every 100 ms until it succeeds; fails with the text after that many seconds.
-wait_for() {
-    local limit=$1 what=$2
-    shift 2
-    local end=$((SECONDS + limit))
-    until "$@"; do
-        [ "$SECONDS" -lt "$end" ] || fail "$what"
-        sleep 0.1
-    done
-}
-
-# A display of its own, as other test runs may share the machine.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp -noreset 3>"$work/display" \
-    2>"$work/xvfb.log" &
-pids+=($!)
-display_known() { [ -s "$work/display" ]; }
-wait_for 20 "Xvfb did not start" display_known
-export DISPLAY=":$(head -n 1 "$work/display")"
-HOME="$work" openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
-wm_running() { wmctrl -m >/dev/null 2>&1; }
-wait_for 20 "openbox did not start" wm_running
+source "$(dirname "$0")/xsession.sh"
+start_x_session "$work"
 
 shoot() { "$IMPORT" -window root "$shots/$1.png"; }
 

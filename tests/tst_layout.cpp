@@ -9,6 +9,7 @@
 #include <QDateTimeEdit>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QStyleOptionButton>
 #include <QTabBar>
@@ -120,6 +121,35 @@ private slots:
         for (const auto& dialog : allDialogs(*main))
             cut << cutShort(dialog.get());
         QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1Char('\n'))));
+    }
+
+    // A disabled command's picture is greyed: nowhere darker than its disabled caption.
+    void disabledPicturesAreGreyed()
+    {
+        TestEnv env;
+        auto main = env.openWindow();
+        QStringList dark;
+        for (const QToolButton* b : main->form->findChildren<QToolButton*>()) {
+            if (b->icon().isNull())
+                continue;
+            const QPalette& colours = b->palette();
+            QImage shown(b->iconSize(), QImage::Format_ARGB32);
+            shown.fill(colours.color(QPalette::Disabled, QPalette::Button));
+            QPainter(&shown).drawPixmap(0, 0, b->icon().pixmap(b->iconSize(), QIcon::Disabled));
+            int darkest = 255;
+            for (int y = 0; y < shown.height(); ++y) {
+                for (int x = 0; x < shown.width(); ++x)
+                    darkest = std::min(darkest, qGray(shown.pixel(x, y)));
+            }
+            const int caption =
+                qGray(colours.color(QPalette::Disabled, QPalette::ButtonText).rgb());
+            if (darkest < caption - 2)
+                dark << QStringLiteral("%1: %2 against %3")
+                            .arg(b->objectName())
+                            .arg(darkest)
+                            .arg(caption);
+        }
+        QVERIFY2(dark.isEmpty(), qPrintable(dark.join(QLatin1Char('\n'))));
     }
 };
 

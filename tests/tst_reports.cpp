@@ -150,6 +150,29 @@ private slots:
         QCOMPARE(w->dataProblems->position(), 0);
     }
 
+    // A title with neither problems nor versions: the all-problems report says first that there
+    // are no problems, the others that no version is selected.
+    void emptyTitleSaysWhyEachReportPrintsNothing()
+    {
+        TestEnv env;
+        env.addTitle("Delta");
+        auto w = env.openWindow("Delta");
+        PrintRecorder rec;
+        const std::pair<QAction*, QString> reports[] = {
+            {w->mnuPrintVersionInfo, Msg::kNoVersionToPrint},
+            {w->mnuPrintCurrentProblemSolution, Msg::kNoVersionToPrint},
+            {w->mnuPrintAllProblemSolution, Msg::kNoProblemsToPrint},
+            {w->mnuPrintComments, Msg::kNoVersionToPrint},
+        };
+        for (const auto& [report, text] : reports) {
+            env.msgs.clear();
+            report->trigger();
+            QCOMPARE(env.msgs.count(), 1);
+            QCOMPARE(env.msgs.lastText(), text);
+        }
+        QCOMPARE(rec.dialogs, 0);
+    }
+
     void cancelledDialogPrintsNothing()
     {
         Alpha f;

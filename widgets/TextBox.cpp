@@ -1,5 +1,6 @@
 #include "widgets/TextBox.h"
 
+#include <QKeyEvent>
 #include <QScopedValueRollback>
 #include <QTextBlock>
 #include <QTextBoundaryFinder>
@@ -139,4 +140,16 @@ TextBox::~TextBox()
 {
     // The document outlives this part of the box: it is deleted with the box's children.
     m_guard->detach();
+}
+
+void TextBox::keyPressEvent(QKeyEvent* event)
+{
+    // Tab and Shift+Tab reach here only when no other control can take the focus; they still
+    // type nothing. A tab character pasted or stored stays as it is.
+    const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
+    if (tab && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
 }

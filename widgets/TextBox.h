@@ -16,6 +16,9 @@ public:
     explicit TextBox(QWidget* parent = nullptr);
     ~TextBox() override;
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     class WrapGuard;
     WrapGuard* m_guard;

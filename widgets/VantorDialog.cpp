@@ -1,5 +1,6 @@
 #include "widgets/VantorDialog.h"
 
+#include "widgets/AccessibleNames.h"
 #include "widgets/WindowHelpers.h"
 
 #include <QDateEdit>
@@ -90,8 +91,9 @@ QDateEdit* VantorDialog::makeDatePicker(const char* name, int left, int top, int
 QLineEdit* VantorDialog::makeField(const char* labelName, const QString& caption, int labelLeft,
                                    int labelWidth, const char* name, int left, int top, int width)
 {
-    makeLabel(labelName, caption, labelLeft, top + 60, labelWidth, 195);
-    return makeLineEdit(name, left, top, width);
+    QLineEdit* box = makeLineEdit(name, left, top, width);
+    NameByLabel(makeLabel(labelName, caption, labelLeft, top + 60, labelWidth, 195), box);
+    return box;
 }
 
 void VantorDialog::makeOkCancel(int left, int top, std::initializer_list<QWidget*> fields)

@@ -34,7 +34,7 @@ protected:
     // A date picker showing "MM/dd/yyyy", from 01/01/1601 to 12/31/9999, starting at 08/16/1999.
     QDateEdit* makeDatePicker(const char* name, int left, int top, int width);
     // A box on a line of its own with its caption to the left, set a little lower so that the
-    // two texts stand on one line.
+    // two texts stand on one line; the caption names the box for a screen reader.
     QLineEdit* makeField(const char* labelName, const QString& caption, int labelLeft,
                          int labelWidth, const char* name, int left, int top, int width);
     // OK and Cancel side by side from left, running cmdOK_Click and cmdCancel_Click; Tab goes
