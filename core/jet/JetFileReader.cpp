@@ -136,9 +136,9 @@ struct JetFileReader::File {
     }
 
     // The table's definition with its columns read.
-    MdbTableDef* open(const QString& table) const
+    MdbTableDef* open(MdbCatalogEntry* e, const QString& table) const
     {
-        MdbTableDef* t = mdb_read_table(entry(table));
+        MdbTableDef* t = mdb_read_table(e);
         if (!t)
             damaged(QStringLiteral("the table %1 cannot be read").arg(table));
         if (!mdb_read_columns(t) || t->num_cols != t->columns->len) {
@@ -147,13 +147,15 @@ struct JetFileReader::File {
         }
         return t;
     }
+    MdbTableDef* open(const QString& table) const { return open(entry(table), table); }
 
-    // Walks every row of the table, the fields of each cracked; fails unless as many rows came
-    // as the table counts (libmdb skips a row it cannot read, and stops at a page it cannot).
-    void scan(const QString& table,
+    // Walks every row of the table (its definition, which goes with it), the fields of each
+    // cracked; fails unless as many rows came as the table counts: libmdb skips a row it cannot
+    // read, and stops at a page it cannot.
+    void scan(MdbTableDef* def, const QString& table,
               const std::function<void(MdbTableDef*, const MdbField*, int)>& row) const
     {
-        TableDef t(open(table));
+        TableDef t(def);
         std::vector<MdbField> fields(std::max(1u, t.def->num_cols));
         mdb_rewind_table(t.def);
         unsigned int read = 0;
@@ -296,8 +298,15 @@ JetFileReader::JetFileReader(const QString& path) : m_file(std::make_unique<File
         throw DbError(QStringLiteral("The Access file cannot be opened for reading."));
     if (file.mdb->fmt->pg_size != header.pageSize || !mdb_read_catalog(file.mdb, MDB_ANY))
         file.damaged(QStringLiteral("its list of tables cannot be read"));
-    // The list of tables is itself a table: a page of it lost would hide tables.
-    file.scan(QStringLiteral("MSysObjects"), {});
+    // The list of tables is itself a table, on the file's third page: a page of it lost would
+    // hide tables, and libmdb reads what it finds.
+    MdbCatalogEntry catalog{};
+    catalog.mdb = file.mdb;
+    catalog.object_type = MDB_TABLE;
+    catalog.table_pg = 2;
+    qstrncpy(catalog.object_name, "MSysObjects", sizeof catalog.object_name);
+    file.scan(file.open(&catalog, QStringLiteral("MSysObjects")), QStringLiteral("MSysObjects"),
+              {});
 }
 
 JetFileReader::~JetFileReader() = default;
@@ -334,16 +343,17 @@ QList<JetColumn> JetFileReader::columns(const QString& table)
 void JetFileReader::rows(const QString& table, const RowSink& row)
 {
     QVariantList values;
-    m_file->scan(table, [&](MdbTableDef* t, const MdbField* fields, int count) {
-        values.fill(QVariant(), qsizetype(t->num_cols));
-        for (int i = 0; i < count; ++i) {
-            const int c = fields[i].colnum;
-            if (c < 0 || c >= int(t->num_cols))
-                m_file->damaged(
-                    QStringLiteral("a row of the table %1 names a column it does not have")
-                        .arg(table));
-            values[c] = m_file->value(columnAt(t, c), fields[i], table);
-        }
-        row(values.constData());
-    });
+    m_file->scan(
+        m_file->open(table), table, [&](MdbTableDef* t, const MdbField* fields, int count) {
+            values.fill(QVariant(), qsizetype(t->num_cols));
+            for (int i = 0; i < count; ++i) {
+                const int c = fields[i].colnum;
+                if (c < 0 || c >= int(t->num_cols))
+                    m_file->damaged(
+                        QStringLiteral("a row of the table %1 names a column it does not have")
+                            .arg(table));
+                values[c] = m_file->value(columnAt(t, c), fields[i], table);
+            }
+            row(values.constData());
+        });
 }
