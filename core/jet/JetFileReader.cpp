@@ -111,6 +111,11 @@ struct JetFileReader::File {
     QString path;
     MdbHandle* mdb = nullptr;
     qint64 pages = 0;
+    // The file's list of its objects, a table itself on the third page, and the tables it names.
+    // They are read here rather than by libmdb, whose reading of the list also parses every
+    // object's properties and loops without end on some damaged ones.
+    MdbCatalogEntry objects{};
+    std::vector<MdbCatalogEntry> tables;
 
     ~File()
     {
@@ -125,12 +130,11 @@ struct JetFileReader::File {
                           .arg(what));
     }
 
-    MdbCatalogEntry* entry(const QString& table) const
+    MdbCatalogEntry* entry(const QString& table)
     {
-        for (guint i = 0; i < mdb->num_catalog; ++i) {
-            auto* e = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
-            if (e->object_type == MDB_TABLE && QString::fromUtf8(e->object_name) == table)
-                return e;
+        for (MdbCatalogEntry& e : tables) {
+            if (QString::fromUtf8(e.object_name) == table)
+                return &e;
         }
         throw DbError(QStringLiteral("The Access file has no table %1.").arg(table));
     }
@@ -147,7 +151,7 @@ struct JetFileReader::File {
         }
         return t;
     }
-    MdbTableDef* open(const QString& table) const { return open(entry(table), table); }
+    MdbTableDef* open(const QString& table) { return open(entry(table), table); }
 
     // Walks every row of the table (its definition, which goes with it), the fields of each
     // cracked; fails unless as many rows came as the table counts: libmdb skips a row it cannot
@@ -176,6 +180,36 @@ struct JetFileReader::File {
                         .arg(table)
                         .arg(t.def->num_rows)
                         .arg(read));
+    }
+
+    void readTables()
+    {
+        const QString name = QStringLiteral("MSysObjects");
+        objects.mdb = mdb;
+        objects.object_type = MDB_TABLE;
+        objects.table_pg = 2;
+        qstrncpy(objects.object_name, "MSysObjects", sizeof objects.object_name);
+        std::vector<MdbCatalogEntry> found;
+        scan(open(&objects, name), name, [&](MdbTableDef* t, const MdbField* fields, int count) {
+            QVariantMap row;
+            for (int i = 0; i < count; ++i) {
+                const MdbColumn* col = columnAt(t, fields[i].colnum);
+                const QString column = QString::fromUtf8(col->name);
+                if (column == "Id" || column == "Name" || column == "Type" || column == "Flags")
+                    row[column] = value(col, fields[i], name);
+            }
+            if ((row.value("Type").toLongLong() & 0x7f) != MDB_TABLE || row.value("Id").isNull())
+                return;
+            MdbCatalogEntry e{};
+            e.mdb = mdb;
+            e.object_type = MDB_TABLE;
+            e.table_pg = row.value("Id").toULongLong() & 0x00ffffff;
+            e.flags = row.value("Flags").toInt();
+            qstrncpy(e.object_name, row.value("Name").toString().toUtf8().constData(),
+                     sizeof e.object_name);
+            found.push_back(e);
+        });
+        tables = std::move(found);
     }
 
     QString text(int type, int start, int size, size_t storedBytes) const
@@ -296,17 +330,9 @@ JetFileReader::JetFileReader(const QString& path) : m_file(std::make_unique<File
     file.mdb = mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS);
     if (!file.mdb)
         throw DbError(QStringLiteral("The Access file cannot be opened for reading."));
-    if (file.mdb->fmt->pg_size != header.pageSize || !mdb_read_catalog(file.mdb, MDB_ANY))
-        file.damaged(QStringLiteral("its list of tables cannot be read"));
-    // The list of tables is itself a table, on the file's third page: a page of it lost would
-    // hide tables, and libmdb reads what it finds.
-    MdbCatalogEntry catalog{};
-    catalog.mdb = file.mdb;
-    catalog.object_type = MDB_TABLE;
-    catalog.table_pg = 2;
-    qstrncpy(catalog.object_name, "MSysObjects", sizeof catalog.object_name);
-    file.scan(file.open(&catalog, QStringLiteral("MSysObjects")), QStringLiteral("MSysObjects"),
-              {});
+    if (file.mdb->fmt->pg_size != header.pageSize)
+        file.damaged(QStringLiteral("its pages are not of its kind's size"));
+    file.readTables();
 }
 
 JetFileReader::~JetFileReader() = default;
@@ -319,11 +345,9 @@ QString JetFileReader::shownName() const
 QStringList JetFileReader::tables()
 {
     QStringList names;
-    MdbHandle* mdb = m_file->mdb;
-    for (guint i = 0; i < mdb->num_catalog; ++i) {
-        auto* e = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
-        if (mdb_is_user_table(e))
-            names << QString::fromUtf8(e->object_name);
+    for (MdbCatalogEntry& e : m_file->tables) {
+        if (mdb_is_user_table(&e))
+            names << QString::fromUtf8(e.object_name);
     }
     return names;
 }
