@@ -18,10 +18,12 @@ QString newFileBeside(const QString& accessFile)
 {
     const QFileInfo old(accessFile);
     const QDir folder = old.absoluteDir();
+    const auto taken = [&](const QString& name) {
+        const QFileInfo f(folder.filePath(name));
+        return f.exists() || f.isSymLink();
+    };
     QString name = old.completeBaseName() + QStringLiteral(".db");
-    for (int n = 2;
-         QFileInfo::exists(folder.filePath(name)) || QFileInfo(folder.filePath(name)).isSymLink();
-         ++n)
+    for (int n = 2; taken(name); ++n)
         name = QStringLiteral("%1-%2.db").arg(old.completeBaseName()).arg(n);
     return folder.filePath(name);
 }
