@@ -261,12 +261,6 @@ private slots:
                                                  << "The column Software.SoftwareTitle of the "
                                                     "Access file holds Currency values, and "
                                                     "Vantor's field SoftwareTitle needs a text";
-        QTest::newRow("a date as text") << Change([](MadeAccessFile& f) {
-            f["Versions"].columns[3] = JetColumn{"ReleaseDate", JetKind::Text, "Text"};
-        }) << "needs a date";
-        QTest::newRow("a key as text") << Change([](MadeAccessFile& f) {
-            f["Changes"].columns[0] = JetColumn{"ChangeID", JetKind::Text, "Text"};
-        }) << "needs a whole number";
         QTest::newRow("titles without their key") << Change([](MadeAccessFile& f) {
             f["Software"].columns.removeFirst();
             f["Software"].rows[0].removeFirst();
