@@ -61,7 +61,8 @@ bool useFromNowOn(const QString& target)
 AccessCopy OfferAccessCopy(QLabel* caption)
 {
     const QString accessFile = ConfiguredDatabasePath();
-    if (IsServerDatabase(accessFile) || JetHeaderOf(accessFile).format == JetFormat::None)
+    // One that cannot be copied (a password, a version unknown) is refused as it is, saying why.
+    if (IsServerDatabase(accessFile) || !IsCopyableJetFile(JetHeaderOf(accessFile)))
         return AccessCopy::NotAccess;
     const QString target = newFileBeside(accessFile);
     if (!askToCopy(accessFile, target))

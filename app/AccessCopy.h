@@ -2,7 +2,8 @@
 
 class QLabel;
 
-// What start-up made of a database setting that names an Access file.
+// What start-up made of a database setting that names an Access file; NotAccess also for one
+// that cannot be copied, which opening then refuses with the reason.
 enum class AccessCopy { NotAccess, Copied, Declined, Failed };
 
 // When the database of this run is an Access file of the earlier Vantor, asks once whether to

@@ -96,23 +96,43 @@ private slots:
         QVERIFY(!QGuiApplication::overrideCursor());
     }
 
+    // Cut short, it is offered and refused when read; with a password, refused before the
+    // question, since no copy could read it. Either way, one message says why.
+    void aFileThatCannotBeCopiedEndsWithOneMessage_data()
+    {
+        QTest::addColumn<bool>("password");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("cut short") << false << "cannot copy the records of the Access file\n";
+        QTest::newRow("a password") << true << "cannot open its database\n";
+    }
     void aFileThatCannotBeCopiedEndsWithOneMessage()
     {
+        QFETCH(bool, password);
+        QFETCH(QString, says);
         TestEnv env;
         const QString old = env.folder() + "/vantor.mdb";
         placeAccessFile(old);
-        QVERIFY(QFile::resize(old, 17 * 4096));
+        QFile f(old);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QByteArray bytes = f.readAll();
+        if (password)
+            bytes[0x42] = char(bytes[0x42] ^ 'p');
+        else
+            bytes.truncate(17 * 4096);
+        QVERIFY(f.seek(0) && f.resize(0) && f.write(bytes) == bytes.size());
+        f.close();
         QVERIFY(WriteIniSetting("Preferences", "Database", old));
         env.msgs.answer(MsgResult::Yes);
         QVERIFY(!Main());
-        QCOMPARE(env.msgs.count(), 2);
-        QCOMPARE(env.msgs.calls[1].icon, MsgIcon::Critical);
-        QVERIFY2(
-            env.msgs.lastText().contains("cannot copy the records of the Access file\n" + old) &&
-                env.msgs.lastText().contains("damaged or cut short"),
-            qPrintable(env.msgs.lastText()));
+        QCOMPARE(env.msgs.count(), password ? 1 : 2);
+        QCOMPARE(env.msgs.calls.last().icon, MsgIcon::Critical);
+        QVERIFY2(env.msgs.lastText().contains(says + old) &&
+                     env.msgs.lastText().contains(password ? "protected by a password"
+                                                           : "damaged or cut short"),
+                 qPrintable(env.msgs.lastText()));
         QVERIFY(!QFile::exists(env.folder() + "/vantor.db"));
         QCOMPARE(setting(), old);
+        QCOMPARE(contents(old), bytes);
         QVERIFY(!QGuiApplication::overrideCursor());
     }
 

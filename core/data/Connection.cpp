@@ -81,8 +81,8 @@ std::shared_ptr<Connection> Connection::open(const QString& path, OpenMode mode)
 {
     const bool server = IsServerDatabase(path);
     // An Access file is only ever read, for a copy: never opened as a database to work in.
-    if (const JetFormat jet = server ? JetFormat::None : JetHeaderOf(path).format;
-        jet != JetFormat::None)
+    if (const JetHeader jet = server ? JetHeader() : JetHeaderOf(path);
+        jet.format != JetFormat::None)
         throw DbError(JetNotVantorText(jet));
     std::unique_ptr<Engine> engine;
     if (server)

@@ -118,11 +118,21 @@ QString JetFormatName(JetFormat format)
     return QString();
 }
 
-QString JetNotVantorText(JetFormat format)
+QString JetNotVantorText(const JetHeader& header)
 {
-    return QStringLiteral("The file is an Access database (%1), not a Vantor database. Vantor "
-                          "copies the records of such a file into a database of its own "
-                          "(vantor --copy ACCESSFILE NEWFILE) and leaves the Access file as it "
-                          "was; it does not work in it.")
-        .arg(JetFormatName(format));
+    QString text = QStringLiteral("The file is an Access database (%1), not a Vantor database. "
+                                  "Vantor copies the records of such a file into a database of "
+                                  "its own (vantor --copy ACCESSFILE NEWFILE) and leaves the "
+                                  "Access file as it was; it does not work in it.")
+                       .arg(JetFormatName(header.format));
+    if (header.password)
+        text += QStringLiteral(" This one is protected by a password, which Vantor does not read "
+                               "past: remove the password in Access first.");
+    return text;
+}
+
+bool IsCopyableJetFile(const JetHeader& header)
+{
+    return header.format != JetFormat::None && header.format != JetFormat::Unknown &&
+           !header.password;
 }

@@ -28,4 +28,6 @@ bool IsJetFile(const QString& path);
 // "Jet 4", for messages.
 QString JetFormatName(JetFormat format);
 // Why a database of Vantor's own was expected and this Access file is refused.
-QString JetNotVantorText(JetFormat format);
+QString JetNotVantorText(const JetHeader& header);
+// An Access file whose records Vantor can read for a copy, as far as its header tells.
+bool IsCopyableJetFile(const JetHeader& header);

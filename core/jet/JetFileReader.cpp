@@ -327,6 +327,10 @@ JetFileReader::JetFileReader(const QString& path) : m_file(std::make_unique<File
     if (info.size() % header.pageSize != 0 || info.size() < 3 * header.pageSize)
         file.damaged(QStringLiteral("its size is not a whole number of its pages"));
     file.pages = info.size() / header.pageSize;
+    // libmdb gives texts in the character set MDB_ICONV names (UTF-8 when unset), read here as
+    // UTF-8.
+    if (qEnvironmentVariableIsSet("MDB_ICONV"))
+        qputenv("MDB_ICONV", "UTF-8");
     file.mdb = mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS);
     if (!file.mdb)
         throw DbError(QStringLiteral("The Access file cannot be opened for reading."));
