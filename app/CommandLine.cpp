@@ -74,7 +74,8 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         QStringLiteral("copy"),
         QStringLiteral("Copy every record of the database FROM into the empty database TO, keeping "
                        "their keys, and end; no window. Each is a file or a postgresql:// "
-                       "address; a missing file is created."),
+                       "address; a missing file is created. FROM may be an Access file (.mdb, "
+                       ".accdb) of the earlier Vantor, which is only read."),
         QStringLiteral("FROM"));
     parser.addOptions({help, version, database, copy});
     parser.addPositionalArgument(QStringLiteral("TO"), QStringLiteral("The target of --copy."),

@@ -1,5 +1,6 @@
 #include "app/Main.h"
 
+#include "app/AccessCopy.h"
 #include "app/Splash.h"
 #include "core/data/Connection.h"
 #include "core/data/DbError.h"
@@ -30,6 +31,13 @@ std::unique_ptr<frmVantor> Main()
     // Paths keep their letter case: on this file system case names another file.
     DatabasePath = ReadIniSetting(QStringLiteral("Preferences"), QStringLiteral("Database"),
                                   DefaultDatabasePath());
+    // An Access file of the earlier Vantor: its records may be copied first. Declined, it is
+    // refused below as every file that is no Vantor database is.
+    if (OfferAccessCopy(splash->lblProgress) == AccessCopy::Failed) {
+        splash.reset();
+        SetBusyCursor(false);
+        return nullptr;
+    }
 
     auto window = std::make_unique<frmVantor>();
     try {

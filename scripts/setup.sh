@@ -2,6 +2,7 @@
 # Installs the Debian packages Vantor needs to build, run and test, when any is missing.
 set -euo pipefail
 need=(cmake g++ qt6-base-dev libqt6sql6-sqlite libsqlite3-dev libpq-dev postgresql
+      mdbtools-dev pkgconf
       fonts-liberation poppler-utils
       libbenchmark-dev clang-14 libclang-rt-14-dev
       dpkg-dev file lintian desktop-file-utils appstream librsvg2-bin

@@ -156,3 +156,28 @@ QString RunAsCommand(Connection& connection, const std::function<void()>& body)
         return e.text();
     }
 }
+
+QStringList AllRecords(Connection& c)
+{
+    QStringList rows;
+    for (const char* table : {"Software", "Versions", "Changes", "Files", "Problems"}) {
+        Engine& e = c.engine();
+        const QString name = QString::fromLatin1(table);
+        QStringList columns;
+        for (const QString& column : e.columns(name))
+            columns << column;
+        const std::vector<qint64> keys = e.keys(name, QString());
+        e.readFields(
+            name, columns, keys.data(), int(keys.size()), [&](int, const QVariant* values) {
+                QStringList row{name};
+                for (qsizetype i = 0; i < columns.size(); ++i) {
+                    const QVariant& v = values[i];
+                    row << (v.typeId() == QMetaType::QDate ? v.toDate().toString(Qt::ISODate)
+                            : v.toString().isNull()        ? QStringLiteral("<NULL>")
+                                                           : v.toString());
+                }
+                rows << row.join(QLatin1Char('|'));
+            });
+    }
+    return rows;
+}

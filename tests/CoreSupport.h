@@ -89,6 +89,11 @@ private:
     QString m_path;
 };
 
+// Every row of every table with its key, one line each ("Versions|7|2|1.0|2001-03-03"), tables
+// parents first and rows by key, dates as ISO text and <NULL> apart from an empty text: what
+// must be equal after a copy.
+QStringList AllRecords(Connection& c);
+
 // Runs body as one command on the connection, as the windows run theirs: committed when it
 // returns, rolled back when it throws. The text of the failure, empty when there was none.
 QString RunAsCommand(Connection& connection, const std::function<void()>& body);

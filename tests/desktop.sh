@@ -175,6 +175,48 @@ expect_end 1 "the message about the database"
 [ "$(cat "$folder/notes.mdb")" = "not a database" ] || fail "the file named was changed"
 echo "a file that is not a database: one message, status 1"
 
+# --- An Access file of the earlier Vantor as the database: one question, answered Yes with the
+# keyboard, then what was copied; the window shows the copied titles from the new file beside
+# it, and the Access file stays as it was.
+folder="$work/access"
+mkdir "$folder"
+cp "$(dirname "$0")/data/jet/SoftwareTable.mdb" "$folder/vantor.mdb"
+start_program "$folder"
+wait_for 60 "no question about the Access file appeared" message_shown
+question=$(message_boxes)
+[ "$(echo "$question" | wc -l)" -eq 1 ] || fail "more than one message box at once"
+shoot_painted "$question" access-question
+xdotool windowactivate --sync "$question"
+xdotool key Return
+next_message() { [ -n "$(message_boxes | grep -vx "$question")" ]; }
+wait_for 60 "no message said what was copied" next_message
+copied=$(message_boxes)
+shoot_painted "$copied" access-copied
+xdotool windowactivate --sync "$copied"
+xdotool key Return
+main_shown() { [ -n "$(main_window)" ]; }
+wait_for 60 "the main window did not follow the copy" main_shown
+main=$(main_window | head -n 1)
+shoot_painted "$main" access-main
+geometry "$main"
+before=$(dark_in_title_box "$shots/access-main.png")
+windows_of_program() { xdotool search --onlyvisible --pid "$pid" 2>/dev/null | wc -l; }
+shown=$(windows_of_program)
+click "$main" 300 37 # the title list drops down
+dropped_down() { [ "$(windows_of_program)" -gt "$shown" ]; }
+wait_for 20 "the title list did not drop down" dropped_down
+xdotool key Return
+shoot_painted "$main" access-title
+after=$(dark_in_title_box "$shots/access-title.png")
+[ "$after" -gt $((before + 40)) ] || fail "no copied title shows in the list"
+wmctrl -c Vantor
+expect_end 0 "closing the window on the copied database"
+cmp -s "$(dirname "$0")/data/jet/SoftwareTable.mdb" "$folder/vantor.mdb" ||
+    fail "the Access file was changed"
+grep -qx "Database=$folder/vantor.db" "$folder/VANTOR.INI" ||
+    fail "the settings file does not name the copy"
+echo "an Access file: asked once, copied into vantor.db, its titles in the window: status 0"
+
 # --- A server database whose server takes the connection and never answers: one message, after
 # the program's own connection deadline, then status 1. The time is printed for a person.
 folder="$work/server"

@@ -162,7 +162,7 @@ private slots:
             {"truncated", "truncated", "damaged"},
             {"header only", "header", "damaged"},
             {"other program", "other", "another program"},
-            {"access file", "access", "not an SQLite file"},
+            {"access file", "access", "is an Access database (of a version Vantor does not know)"},
             {"folder", "folder", "folder"},
             {"unreadable", "unreadable", "cannot be read"},
             {"missing folder", "missing", "does not exist"},

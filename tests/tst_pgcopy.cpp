@@ -15,32 +15,6 @@
 namespace {
 const QStringList kTables = {"Software", "Versions", "Changes", "Files", "Problems"};
 
-// Every row of every table with its key, dates as ISO text and NULL apart from an empty text:
-// what must be equal after a copy.
-QStringList dump(Connection& c)
-{
-    QStringList rows;
-    for (const QString& table : kTables) {
-        Engine& e = c.engine();
-        QStringList columns;
-        for (const QString& column : e.columns(table))
-            columns << column;
-        const std::vector<qint64> keys = e.keys(table, QString());
-        e.readFields(
-            table, columns, keys.data(), int(keys.size()), [&](int, const QVariant* values) {
-                QStringList row{table};
-                for (qsizetype i = 0; i < columns.size(); ++i) {
-                    const QVariant& v = values[i];
-                    row << (v.typeId() == QMetaType::QDate ? v.toDate().toString(Qt::ISODate)
-                            : v.toString().isNull()        ? QStringLiteral("<NULL>")
-                                                           : v.toString());
-                }
-                rows << row.join(QLatin1Char('|'));
-            });
-    }
-    return rows;
-}
-
 // The benchmark's database in small: titles with versions, their changes and files, and
 // problems; one title deleted again, so that the keys have a gap to keep.
 void fill(CoreEnv& d)
@@ -93,15 +67,15 @@ private slots:
     {
         CoreEnv file(CoreEnv::File);
         fill(file);
-        const QStringList rows = dump(file.db());
+        const QStringList rows = AllRecords(file.db());
         QCOMPARE(rows.size(), 3 + 9 + 9 + 9 + 15);
 
         CoreEnv server(CoreEnv::Server);
         QVERIFY(CopyDatabase(file.dbPath(), server.dbPath()).startsWith("Copied 3 Software, 9 "));
-        QCOMPARE(dump(server.db()), rows);
+        QCOMPARE(AllRecords(server.db()), rows);
         CoreEnv back(CoreEnv::File);
         CopyDatabase(server.dbPath(), back.dbPath());
-        QCOMPARE(dump(back.db()), rows);
+        QCOMPARE(AllRecords(back.db()), rows);
 
         // New keys follow the largest copied, as they would have in the file.
         const qint64 largest = file.scalar("SELECT MAX([ProblemID]) FROM [Problems]").toLongLong();

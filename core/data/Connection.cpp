@@ -5,6 +5,7 @@
 #include "core/engine/pg/PgEngine.h"
 #include "core/engine/pg/PgLink.h"
 #include "core/engine/sqlite/SqliteEngine.h"
+#include "core/jet/JetFile.h"
 
 #include <QCoreApplication>
 #include <QHash>
@@ -79,6 +80,10 @@ Connection::~Connection() = default;
 std::shared_ptr<Connection> Connection::open(const QString& path, OpenMode mode)
 {
     const bool server = IsServerDatabase(path);
+    // An Access file is only ever read, for a copy: never opened as a database to work in.
+    if (const JetHeader jet = server ? JetHeader() : JetHeaderOf(path);
+        jet.format != JetFormat::None)
+        throw DbError(JetNotVantorText(jet));
     std::unique_ptr<Engine> engine;
     if (server)
         engine = PgEngine::open(path, mode);

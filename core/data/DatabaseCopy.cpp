@@ -4,6 +4,8 @@
 #include "core/data/CopySource.h"
 #include "core/engine/DbError.h"
 #include "core/engine/Engine.h"
+#include "core/jet/JetFile.h"
+#include "core/jet/JetSource.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -109,6 +111,8 @@ QString CopyDatabase(const QString& from, const QString& to, const CopyProgress&
 {
     if (from == to)
         throw DbError(QStringLiteral("The source and the target are the same database."));
+    if (!IsServerDatabase(from) && IsJetFile(from))
+        return CopyInto(*OpenJetSource(from), to, progress);
     DatabaseSource source(from);
     return CopyInto(source, to, progress);
 }

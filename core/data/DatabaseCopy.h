@@ -18,5 +18,6 @@ using CopyProgress = std::function<void(const QString&)>;
 QString CopyInto(CopySource& source, const QString& to, const CopyProgress& progress = {});
 
 // The same from the Vantor database at from, either way between a file and a server, or file
-// to file and server to server. The source is read as one snapshot.
+// to file and server to server. The source is read as one snapshot. An Access file of the
+// earlier Vantor is read as JetSource maps it, and never written to.
 QString CopyDatabase(const QString& from, const QString& to, const CopyProgress& progress = {});
