@@ -1,5 +1,6 @@
 #include "app/Main.h"
 #include "app/CommandLine.h"
+#include "app/ExchangeCommands.h"
 #include "core/settings/Settings.h"
 #include "mainwindow/frmVantor.h"
 
@@ -9,13 +10,18 @@
 
 int main(int argc, char** argv)
 {
-    // Before QApplication, which needs a display that --help, --version and --copy do without.
+    // Before QApplication, which needs a display that --help, --version, --copy and the exchanges
+    // of records with files do without.
     const CommandLine commandLine = ParseCommandLine(argc, argv);
     if (!commandLine.run)
         return PrintCommandLineAnswer(commandLine);
     if (commandLine.copy) {
         QCoreApplication app(argc, argv);
         return RunCopyCommand(commandLine);
+    }
+    if (commandLine.exchange != CommandLine::Exchange::None) {
+        QCoreApplication app(argc, argv);
+        return RunExchangeCommand(commandLine);
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantor"));

@@ -108,7 +108,8 @@ std::vector<CsvRecord> ReadCsv(const QByteArray& bytes)
                     }
                     break;
                 }
-                record.fields << QString::fromUtf8(field);
+                // Quoted, even an empty field is a text.
+                record.fields << (field.isEmpty() ? QStringLiteral("") : QString::fromUtf8(field));
                 if (!atLineEnd(p) && data[p] != ',')
                     fail(line, QStringLiteral("expected ',' or the end of the line after a "
                                               "closing '\"' (a '\"' inside a field is written "

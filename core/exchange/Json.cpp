@@ -244,7 +244,8 @@ QString JsonReader::readString()
 {
     if (peek() != '"')
         fail(QStringLiteral("a text in double quotes"));
-    QString out;
+    // An empty text is a text, not NULL.
+    QString out(QStringLiteral(""));
     readStringInto(out);
     return out;
 }
