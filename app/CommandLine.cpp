@@ -1,6 +1,5 @@
 #include "app/CommandLine.h"
 
-#include "app/ExchangeCommands.h"
 #include "core/data/Connection.h"
 #include "core/data/DatabaseCopy.h"
 #include "core/engine/DbError.h"
@@ -123,7 +122,7 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         c.databasePath = databaseArgument(path);
     }
     if (c.run && !c.copy) {
-        const QString why = ReadExchangeOptions(parser, positional, c);
+        const QString why = ReadExchangeOptions(parser, positional, c.exchange);
         if (!why.isEmpty())
             return refused(why, program);
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/ExchangeCommands.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -15,12 +17,8 @@ struct CommandLine {
     // server addresses as given.
     bool copy = false;
     QString copyFrom, copyTo;
-    // Records between the database of the run and a file (app/ExchangeCommands.h), no window.
-    enum class Exchange { None, Dump, Restore, ExportProblems, ImportProblems };
-    Exchange exchange = Exchange::None;
-    QString exchangeFile;   // absolute: the file written or read (a folder for a site)
-    QString exchangeFormat; // "html" or "csv", for --export-problems
-    QString exchangeTitle;  // --title; empty for every title
+    // Records between the database of the run and a file, no window.
+    ExchangeRequest exchange;
 };
 
 // arguments[0] is the program as it was started.

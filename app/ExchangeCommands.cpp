@@ -1,6 +1,5 @@
 #include "app/ExchangeCommands.h"
 
-#include "app/CommandLine.h"
 #include "core/data/Connection.h"
 #include "core/data/CopySource.h"
 #include "core/data/WorkProgress.h"
@@ -19,7 +18,7 @@
 #include <cstdio>
 
 namespace {
-using Exchange = CommandLine::Exchange;
+using Exchange = ExchangeRequest;
 
 constexpr int kStopped = 130; // as a shell reports a program ended by Ctrl-C
 
@@ -80,12 +79,12 @@ QString absolute(const QString& path)
 
 // The database of this run: the one named by --database, else the settings file's, as the
 // window would open it; the settings file is not written.
-QString databaseOfRun(const CommandLine& c)
+QString databaseOfRun(const QString& databasePath)
 {
     IniFilePath = CurrentDataLocation().settingsFile();
     DatabasePath = ReadIniSetting(QStringLiteral("Preferences"), QStringLiteral("Database"),
                                   DefaultDatabasePath());
-    SetDatabaseOverride(c.databasePath);
+    SetDatabaseOverride(databasePath);
     return ConfiguredDatabasePath();
 }
 
@@ -95,35 +94,33 @@ qint64 titleKey(const QString& database, const QString& title)
     return TitleKeyByName(*c, title);
 }
 
-QString importProblems(const QString& database, const CommandLine& c, WorkProgress& progress)
+QString importProblems(const QString& database, const ExchangeRequest& c, WorkProgress& progress)
 {
-    const std::vector<ProblemText> problems = ReadProblemCsv(c.exchangeFile);
+    const std::vector<ProblemText> problems = ReadProblemCsv(c.file);
     const std::shared_ptr<Connection> connection =
         Connection::open(database, OpenMode::ExistingOnly);
-    const qint64 title = TitleKeyByName(*connection, c.exchangeTitle);
+    const qint64 title = TitleKeyByName(*connection, c.title);
     Transaction write(*connection);
     AddProblems(*connection, title, problems, progress);
     write.commit();
     return QStringLiteral("Added %1 problems from %2 to \"%3\".")
         .arg(problems.size())
-        .arg(c.exchangeFile, c.exchangeTitle);
+        .arg(c.file, c.title);
 }
 
-QString run(const CommandLine& c, const QString& database, WorkProgress& progress)
+QString run(const ExchangeRequest& c, const QString& database, WorkProgress& progress)
 {
-    switch (c.exchange) {
+    switch (c.kind) {
     case Exchange::Dump: {
         DatabaseSource source(database);
-        return DumpDatabase(source, c.exchangeFile, progress);
+        return DumpDatabase(source, c.file, progress);
     }
     case Exchange::Restore:
-        return RestoreDatabase(c.exchangeFile, database, progress);
+        return RestoreDatabase(c.file, database, progress);
     case Exchange::ExportProblems:
-        return ExportProblems(database,
-                              c.exchangeFormat == QLatin1String("csv") ? ExportFormat::Csv
-                                                                       : ExportFormat::WebPage,
-                              c.exchangeTitle.isEmpty() ? 0 : titleKey(database, c.exchangeTitle),
-                              c.exchangeFile, progress);
+        return ExportProblems(
+            database, c.format == QLatin1String("csv") ? ExportFormat::Csv : ExportFormat::WebPage,
+            c.title.isEmpty() ? 0 : titleKey(database, c.title), c.file, progress);
     case Exchange::ImportProblems:
         return importProblems(database, c, progress);
     case Exchange::None:
@@ -164,9 +161,9 @@ int ExchangePositionalCount(const QCommandLineParser& parser)
 }
 
 QString ReadExchangeOptions(const QCommandLineParser& parser, const QStringList& positional,
-                            CommandLine& c)
+                            ExchangeRequest& c)
 {
-    const std::pair<const char*, Exchange> options[] = {
+    const std::pair<const char*, Exchange::Kind> options[] = {
         {"dump", Exchange::Dump},
         {"restore", Exchange::Restore},
         {"export-problems", Exchange::ExportProblems},
@@ -175,7 +172,7 @@ QString ReadExchangeOptions(const QCommandLineParser& parser, const QStringList&
     for (const auto& [name, exchange] : options) {
         if (parser.isSet(QLatin1String(name))) {
             given << QStringLiteral("--") + QLatin1String(name);
-            c.exchange = exchange;
+            c.kind = exchange;
         }
     }
     const bool titled = parser.isSet(QStringLiteral("title"));
@@ -184,41 +181,41 @@ QString ReadExchangeOptions(const QCommandLineParser& parser, const QStringList&
         return {};
     if (given.size() > 1)
         return QStringLiteral("The options %1 cannot be given together.").arg(given.join(", "));
-    c.exchangeTitle = parser.value(QStringLiteral("title"));
-    if (titled && c.exchangeTitle.isEmpty())
+    c.title = parser.value(QStringLiteral("title"));
+    if (titled && c.title.isEmpty())
         return QStringLiteral("The option --title needs the text of a title.");
-    if (titled && c.exchange != Exchange::ExportProblems && c.exchange != Exchange::ImportProblems)
+    if (titled && c.kind != Exchange::ExportProblems && c.kind != Exchange::ImportProblems)
         return QStringLiteral("The option --title goes with --export-problems or "
                               "--import-problems.");
-    switch (c.exchange) {
+    switch (c.kind) {
     case Exchange::ExportProblems:
-        c.exchangeFormat = parser.value(QStringLiteral("export-problems")).toLower();
-        if (c.exchangeFormat != QLatin1String("html") && c.exchangeFormat != QLatin1String("csv"))
+        c.format = parser.value(QStringLiteral("export-problems")).toLower();
+        if (c.format != QLatin1String("html") && c.format != QLatin1String("csv"))
             return QStringLiteral("The option --export-problems takes html or csv, not '%1'.")
                 .arg(parser.value(QStringLiteral("export-problems")));
         if (positional.isEmpty() || positional.first().isEmpty())
             return QStringLiteral("The option --export-problems needs the file or folder to "
                                   "write: OUT.");
-        c.exchangeFile = absolute(positional.first());
+        c.file = absolute(positional.first());
         break;
     case Exchange::ImportProblems:
         if (!titled)
             return QStringLiteral("The option --import-problems needs the title to add the "
                                   "problems to: --title TITLE.");
-        c.exchangeFile = absolute(parser.value(QStringLiteral("import-problems")));
+        c.file = absolute(parser.value(QStringLiteral("import-problems")));
         break;
     default:
-        c.exchangeFile = parser.value(given.first().mid(2));
-        if (c.exchangeFile.isEmpty())
+        c.file = parser.value(given.first().mid(2));
+        if (c.file.isEmpty())
             return QStringLiteral("The option %1 needs a file.").arg(given.first());
-        c.exchangeFile = absolute(c.exchangeFile);
+        c.file = absolute(c.file);
     }
     return {};
 }
 
-int RunExchangeCommand(const CommandLine& c)
+int RunExchangeCommand(const ExchangeRequest& c, const QString& databasePath)
 {
-    const QString database = databaseOfRun(c);
+    const QString database = databaseOfRun(databasePath);
     StderrProgress progress;
     try {
         const QString summary = run(c, database, progress);

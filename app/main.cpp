@@ -1,6 +1,5 @@
 #include "app/Main.h"
 #include "app/CommandLine.h"
-#include "app/ExchangeCommands.h"
 #include "core/settings/Settings.h"
 #include "mainwindow/frmVantor.h"
 
@@ -19,9 +18,9 @@ int main(int argc, char** argv)
         QCoreApplication app(argc, argv);
         return RunCopyCommand(commandLine);
     }
-    if (commandLine.exchange != CommandLine::Exchange::None) {
+    if (commandLine.exchange.kind != ExchangeRequest::None) {
         QCoreApplication app(argc, argv);
-        return RunExchangeCommand(commandLine);
+        return RunExchangeCommand(commandLine.exchange, commandLine.databasePath);
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantor"));
