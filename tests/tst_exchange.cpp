@@ -32,18 +32,17 @@ QStringList everyRecord(Connection& c)
         for (const QString& column : e.columns(table))
             columns << column;
         const std::vector<qint64> keys = e.keys(table, QString());
-        e.readFields(table, columns, keys.data(), int(keys.size()),
-                     [&](int, const QVariant* values) {
-                         QStringList row{table};
-                         for (qsizetype i = 0; i < columns.size(); ++i) {
-                             const QVariant& v = values[i];
-                             row << (v.typeId() == QMetaType::QDate
-                                         ? v.toDate().toString(Qt::ISODate)
-                                     : v.toString().isNull() ? QStringLiteral("<NULL>")
-                                                             : v.toString());
-                         }
-                         rows << row.join(QLatin1Char('|'));
-                     });
+        e.readFields(
+            table, columns, keys.data(), int(keys.size()), [&](int, const QVariant* values) {
+                QStringList row{table};
+                for (qsizetype i = 0; i < columns.size(); ++i) {
+                    const QVariant& v = values[i];
+                    row << (v.typeId() == QMetaType::QDate ? v.toDate().toString(Qt::ISODate)
+                            : v.toString().isNull()        ? QStringLiteral("<NULL>")
+                                                           : v.toString());
+                }
+                rows << row.join(QLatin1Char('|'));
+            });
     }
     return rows;
 }
@@ -135,16 +134,17 @@ private slots:
             DatabaseSource from(source.dbPath());
             QVERIFY(DumpDatabase(from, dump, quiet).startsWith("Wrote 2 Software, 2 Versions"));
         }
-        const QList<CoreEnv::Kind> targets = CoreEnv::serverRun()
-                                                 ? QList<CoreEnv::Kind>{CoreEnv::Server, CoreEnv::File}
-                                                 : QList<CoreEnv::Kind>{CoreEnv::File};
+        const QList<CoreEnv::Kind> targets =
+            CoreEnv::serverRun() ? QList<CoreEnv::Kind>{CoreEnv::Server, CoreEnv::File}
+                                 : QList<CoreEnv::Kind>{CoreEnv::File};
         for (CoreEnv::Kind kind : targets) {
             CoreEnv target(kind);
             RestoreDatabase(dump, target.dbPath(), quiet);
             QCOMPARE(everyRecord(target.db()), records);
             // A second restore finds records there and leaves them as they are.
-            QVERIFY(failure([&] { RestoreDatabase(dump, target.dbPath(), quiet); })
-                        .contains("already holds records"));
+            QVERIFY(failure([&] {
+                        RestoreDatabase(dump, target.dbPath(), quiet);
+                    }).contains("already holds records"));
             QCOMPARE(everyRecord(target.db()), records);
         }
     }
@@ -156,10 +156,11 @@ private slots:
         QTest::addColumn<QByteArray>("change"); // "cut:N" keeps N bytes, otherwise from=to
         QTest::addColumn<QString>("said");
         QTest::newRow("cut short") << QByteArray("cut:-40") << "expected";
-        QTest::newRow("newer layout") << QByteArray("\"schema\": 1=\"schema\": 99")
-                                      << "written by a newer version of Vantor";
-        QTest::newRow("foreign file") << QByteArray("{\"format\": \"Vantor database dump\"={\"x\": 1")
-                                      << "line 1, column 2: expected the key \"format\"";
+        QTest::newRow("newer layout")
+            << QByteArray("\"schema\": 1=\"schema\": 99") << "written by a newer version of Vantor";
+        QTest::newRow("foreign file")
+            << QByteArray("{\"format\": \"Vantor database dump\"={\"x\": 1")
+            << "line 1, column 2: expected the key \"format\"";
         QTest::newRow("row too short") << QByteArray("\"2.0\", \"2001-03-03\"]=\"2.0\"]")
                                        << "expected 4 values in a record of Versions";
         QTest::newRow("count wrong") << QByteArray("\"count\": 2, \"rows\"=\"count\": 3, \"rows\"")
@@ -230,7 +231,9 @@ private slots:
         const std::vector<ProblemText> back = ReadProblemCsv(file);
         QCOMPARE(int(back.size()), int(kHardTexts.size()));
         for (size_t i = 0; i < back.size(); ++i) {
-            QCOMPARE(back[i].problem, kHardTexts.at(qsizetype(i)).isNull() ? QString() : kHardTexts.at(qsizetype(i)));
+            QCOMPARE(back[i].problem, kHardTexts.at(qsizetype(i)).isNull()
+                                          ? QString()
+                                          : kHardTexts.at(qsizetype(i)));
             // NULL has no form in CSV: it comes back as an empty text.
             QCOMPARE(back[i].solution, kHardTexts.at(qsizetype(i)));
         }
@@ -246,19 +249,22 @@ private slots:
     {
         QTest::addColumn<QByteArray>("csv");
         QTest::addColumn<QString>("said");
-        QTest::newRow("missing quote") << QByteArray("Problem,Solution\r\na,b\r\n\"open,b\r\nc,d\r\n")
-                                       << "line 3: expected a '\"' that closes the field";
+        QTest::newRow("missing quote")
+            << QByteArray("Problem,Solution\r\na,b\r\n\"open,b\r\nc,d\r\n")
+            << "line 3: expected a '\"' that closes the field";
         QTest::newRow("quote inside") << QByteArray("Problem,Solution\r\na\"b,c\r\n")
                                       << "line 2: expected a field with a '\"' in it to begin";
         QTest::newRow("after quote") << QByteArray("Problem,Solution\r\n\"a\"b,c\r\n")
                                      << "line 2: expected ',' or the end of the line";
         QTest::newRow("wrong header") << QByteArray("Question,Answer\r\na,b\r\n")
                                       << "line 1: expected the header Problem,Solution";
-        QTest::newRow("every title") << QByteArray("Title,Problem,Solution\r\nt,a,b\r\n")
-                                     << "the problems of every title";
+        QTest::newRow("every title")
+            << QByteArray("Title,Problem,Solution\r\nt,a,b\r\n") << "the problems of every title";
         QTest::newRow("three fields") << QByteArray("Problem,Solution\r\na,b\r\n\"x\ny\",b,c\r\n")
                                       << "line 3: expected 2 fields (Problem,Solution), found 3";
-        QTest::newRow("binary") << QByteArray("\x7f" "ELF\x02\x01\x01\0\0\0", 10)
+        QTest::newRow("binary") << QByteArray("\x7f"
+                                              "ELF\x02\x01\x01\0\0\0",
+                                              10)
                                 << "line 1: expected text, found the character NUL";
         QTest::newRow("latin-1") << QByteArray("Problem,Solution\r\nok,ok\r\nCaf\xe9,x\r\n")
                                  << "line 3: expected text in UTF-8";
@@ -289,21 +295,26 @@ private slots:
         const QString site = dir.filePath("site");
         ExportProblems(env.dbPath(), ExportFormat::WebPage, 0, site, quiet);
         const QByteArray earlier = readAll(site + "/t" + QString::number(title) + ".html");
-        const QStringList before = dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        const QStringList before =
+            dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
 
         for (ExportFormat format : {ExportFormat::Csv, ExportFormat::WebPage}) {
             CancelAfter stop(1);
-            QVERIFY(failure([&] { ExportProblems(env.dbPath(), format, title, dir.filePath("one"), stop); })
-                        .contains("Stopped"));
+            QVERIFY(failure([&] {
+                        ExportProblems(env.dbPath(), format, title, dir.filePath("one"), stop);
+                    }).contains("Stopped"));
         }
         CancelAfter stopSite(1);
-        QVERIFY(!failure([&] { ExportProblems(env.dbPath(), ExportFormat::WebPage, 0, site, stopSite); }).isEmpty());
+        QVERIFY(!failure([&] {
+                     ExportProblems(env.dbPath(), ExportFormat::WebPage, 0, site, stopSite);
+                 }).isEmpty());
         QCOMPARE(readAll(site + "/t" + QString::number(title) + ".html"), earlier);
 
         {
             DatabaseSource from(env.dbPath());
             CancelAfter stop(1);
-            QVERIFY(!failure([&] { DumpDatabase(from, dir.filePath("dump.json"), stop); }).isEmpty());
+            QVERIFY(
+                !failure([&] { DumpDatabase(from, dir.filePath("dump.json"), stop); }).isEmpty());
         }
         QCOMPARE(dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), before);
         {
@@ -311,7 +322,9 @@ private slots:
             DumpDatabase(from, dir.filePath("dump.json"), quiet);
         }
         CancelAfter stopRestore(2);
-        QVERIFY(!failure([&] { RestoreDatabase(dir.filePath("dump.json"), dir.filePath("r.mdb"), stopRestore); }).isEmpty());
+        QVERIFY(!failure([&] {
+                     RestoreDatabase(dir.filePath("dump.json"), dir.filePath("r.mdb"), stopRestore);
+                 }).isEmpty());
         QVERIFY(!QFile::exists(dir.filePath("r.mdb")));
 
         const int problems = env.count("Problems");
@@ -327,7 +340,8 @@ private slots:
     {
         CoreEnv env;
         const qint64 title = env.addTitle("<b>Bold</b> & co");
-        const qint64 evil = env.addProblem(title, "<script>alert(1)</script>", "<img src=x onerror=alert(2)>");
+        const qint64 evil =
+            env.addProblem(title, "<script>alert(1)</script>", "<img src=x onerror=alert(2)>");
         env.addProblem(title, QVariant(), "a\r\nb\x01");
         NoProgress quiet;
         const QString page = env.folder() + "/page.html";
@@ -352,8 +366,9 @@ private slots:
         const QString foreign = env.folder() + "/foreign";
         QDir().mkpath(foreign);
         writeAll(foreign + "/keep.txt", "mine");
-        QVERIFY(failure([&] { ExportProblems(env.dbPath(), ExportFormat::WebPage, 0, foreign, quiet); })
-                    .contains("holds other files"));
+        QVERIFY(failure([&] {
+                    ExportProblems(env.dbPath(), ExportFormat::WebPage, 0, foreign, quiet);
+                }).contains("holds other files"));
         QCOMPARE(readAll(foreign + "/keep.txt"), QByteArray("mine"));
     }
 
@@ -368,11 +383,11 @@ private slots:
         for (const FindTable::Search& s : table.searches) {
             QStringList found;
             const auto set = env.source(Sql::ProblemSearch(title, s.problem, s.solution));
-            set->RefreshFields({"ProblemID"}, [&](const QVariant* v) {
-                found << keys.key(v[0].toLongLong());
-            });
-            QVERIFY2(found == s.finds, qPrintable(QStringLiteral("%1 | %2: found %3")
-                                                      .arg(s.problem, s.solution, found.join(","))));
+            set->RefreshFields({"ProblemID"},
+                               [&](const QVariant* v) { found << keys.key(v[0].toLongLong()); });
+            QVERIFY2(found == s.finds,
+                     qPrintable(QStringLiteral("%1 | %2: found %3")
+                                    .arg(s.problem, s.solution, found.join(","))));
         }
     }
 
@@ -403,8 +418,8 @@ private slots:
                              "Title 2 'quoted'"})
                      .first,
                  0);
-        const auto noTitle = runProgram({"--database", restored, "--import-problems", csv,
-                                         "--title", "Missing"});
+        const auto noTitle =
+            runProgram({"--database", restored, "--import-problems", csv, "--title", "Missing"});
         QVERIFY(noTitle.first == 1 && noTitle.second.contains("There is no title \"Missing\""));
         const auto badFormat = runProgram({"--export-problems", "pdf", dir.filePath("x")});
         QVERIFY(badFormat.first == 2 && badFormat.second.contains("takes html or csv"));

@@ -205,5 +205,10 @@
     }
   });
   document.body.setAttribute('data-ready', '1');
-  if (boxes[0].value || boxes[1].value) search();
+  // The texts are folded once, right after the page has come up, not at the first keystroke.
+  setTimeout(function () {
+    entriesNow();
+    document.body.setAttribute('data-indexed', '1');
+    if (boxes[0].value || boxes[1].value) search();
+  }, 0);
 })();
