@@ -25,7 +25,7 @@ QString& lastFile()
 
 frmImportProblems::frmImportProblems(QWidget* parent, Connection* connection, qint64 softwareId,
                                      const QString& title, std::function<void()> shown)
-    : VantorDialog(parent, "frmImportProblems", QStringLiteral("Import Problems"), 6570, 1695),
+    : VantorDialog(parent, "frmImportProblems", QStringLiteral("Import Problems"), 6570, 1515),
       m_connection(connection), m_softwareId(softwareId), m_title(title), m_shown(std::move(shown))
 {
     QLabel* lblFile = makeLabel("lblFile", QStringLiteral("CSV &file"), 180, 180, 1050, 210);
@@ -41,7 +41,7 @@ frmImportProblems::frmImportProblems(QWidget* parent, Connection* connection, qi
                                  1320, 600, 5100, 210);
     lblTitle->setToolTip(title);
     lblTitle->setTextFormat(Qt::PlainText);
-    makeOkCancel(3960, 1140);
+    makeOkCancel(3960, 960);
     SetTabOrder({txtFile, cmdBrowse, cmdOK, cmdCancel});
     connect(cmdBrowse, &QPushButton::clicked, this, &frmImportProblems::cmdBrowse_Click);
 }
