@@ -135,7 +135,7 @@ def page_url(path):
     return "file://" + os.path.abspath(path)
 
 
-FOUND = "Array.from(document.querySelectorAll('#results article a.link'))" \
+FOUND = "Array.from(document.querySelectorAll('#problems article a.link'))" \
         ".map(a => a.getAttribute('href').slice(2))"
 
 
@@ -152,8 +152,10 @@ def search(page, table_path, out_path, shots):
         for s in table["searches"]:
             browser.type_into("problem", s["problem"])
             browser.type_into("solution", s["solution"])
+            # An empty search lists every problem, not what it found.
+            found = browser.evaluate(FOUND) if s["problem"] or s["solution"] else []
             answers.append({"problem": s["problem"], "solution": s["solution"],
-                            "found": browser.evaluate(FOUND),
+                            "found": found,
                             "status": browser.evaluate("document.getElementById('status').textContent")})
         injected.append(browser.evaluate("String(window.vantorInjected)"))
         browser.type_into("solution", "")

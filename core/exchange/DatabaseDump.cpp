@@ -165,7 +165,7 @@ void DumpSource::check()
                     r.fail(QStringLiteral("']' after the %1 values of a record of %2")
                                .arg(t.fields.size())
                                .arg(name));
-                r.readScalar();
+                r.skipScalar();
             }
             if (values != t.fields.size())
                 r.failAt(

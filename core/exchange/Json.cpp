@@ -246,11 +246,11 @@ QString JsonReader::readString()
         fail(QStringLiteral("a text in double quotes"));
     // An empty text is a text, not NULL.
     QString out(QStringLiteral(""));
-    readStringInto(out);
+    readStringInto(&out);
     return out;
 }
 
-void JsonReader::readStringInto(QString& out)
+void JsonReader::readStringInto(QString* out)
 {
     ++m_pos; // the opening quote
     QByteArray utf8;
@@ -270,7 +270,8 @@ void JsonReader::readStringInto(QString& out)
                 fail(QStringLiteral("text in UTF-8"));
             m_pos += n;
         }
-        utf8.append(m_data + run, m_pos - run);
+        if (out)
+            utf8.append(m_data + run, m_pos - run);
         if (m_pos >= m_size)
             fail(QStringLiteral("the '\"' that ends the text"));
         const char c = m_data[m_pos];
@@ -313,16 +314,19 @@ void JsonReader::readStringInto(QString& out)
                 ++m_pos;
             }
             // The text so far goes in first: a lone surrogate has no UTF-8 form of its own.
-            out += QString::fromUtf8(utf8);
-            utf8.clear();
-            out += QChar(char16_t(code));
+            if (out) {
+                *out += QString::fromUtf8(utf8);
+                utf8.clear();
+                *out += QChar(char16_t(code));
+            }
             break;
         }
         default:
             failAt(escapeAt, QStringLiteral("an escape such as \\n, \\\" or \\u0041"));
         }
     }
-    out += QString::fromUtf8(utf8);
+    if (out)
+        *out += QString::fromUtf8(utf8);
 }
 
 QVariant JsonReader::readNumber()
@@ -401,6 +405,14 @@ QVariant JsonReader::readScalar()
     fail(QStringLiteral("a text, a number or null"));
 }
 
+void JsonReader::skipScalar()
+{
+    if (peek() == '"')
+        readStringInto(nullptr);
+    else
+        readScalar();
+}
+
 void JsonReader::skipValue()
 {
     const char c = peek();
@@ -418,7 +430,7 @@ void JsonReader::skipValue()
     } else if (c == 'f') {
         expectWord("false");
     } else {
-        readScalar();
+        skipScalar();
     }
 }
 

@@ -49,7 +49,8 @@ public:
     // A string, an integer or other number, or null (a null QString); what else is there is a
     // fault.
     QVariant readScalar();
-    // Reads over one value of any kind, checking it.
+    // Reads over a scalar as readScalar reads it, or one value of any kind, checking it.
+    void skipScalar();
     void skipValue();
     // Nothing but blanks may follow the document.
     void expectEnd();
@@ -63,7 +64,8 @@ private:
     void skipBlanks();
     char peek();
     void expectChar(char c, const char* expected);
-    void readStringInto(QString& out);
+    // Reads a text whose quote is at the position; checks it only when out is null.
+    void readStringInto(QString* out);
     QVariant readNumber();
     void expectWord(const char* word);
 

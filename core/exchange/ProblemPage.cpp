@@ -3,6 +3,7 @@
 #include "core/data/WorkProgress.h"
 #include "core/engine/DbError.h"
 #include "core/exchange/FoldTable.h"
+#include "core/exchange/Json.h"
 #include "core/exchange/PageAssets.h"
 #include "core/exchange/ProblemReader.h"
 
@@ -79,14 +80,14 @@ QByteArray scripts(bool inlineAssets)
            PageScript() + "</script>\n";
 }
 
-void appendText(QByteArray& out, const char* cls, const QVariant& value)
+// A text of the page's data: JSON, with "<" written as an escape so that no text can end the
+// script element that holds the data (nor begin a comment in it).
+void appendData(QByteArray& out, const QVariant& value)
 {
-    out += "<div class=\"text ";
-    out += cls;
-    // NULL shows as nothing, but no pattern finds it, as in the database.
-    out += value.isNull() ? "\" data-null>" : "\">";
-    out += HtmlEscaped(value.toString());
-    out += "</div>\n";
+    QByteArray json;
+    AppendJsonValue(json, value);
+    json.replace('<', "\\u003c");
+    out += json;
 }
 
 QString plural(qint64 n)
@@ -105,23 +106,25 @@ void writeTitlePage(QIODevice& out, ProblemReader& reader, const TitleRow& title
         b += "<nav class=\"back\"><a href=\"index.html\">All titles</a></nav>\n";
     b += "<h1 id=\"title\">" + HtmlEscaped(title.title) + "</h1>\n";
     b += "<p class=\"count\">" + plural(reader.problemCount(title.id)).toUtf8() + "</p>\n";
-    b += searchForm() + "</header>\n<main id=\"problems\">\n";
-    qint64 count = 0;
+    b += searchForm() + "</header>\n";
+    b += "<section id=\"linked\" aria-label=\"The problem linked to\" hidden></section>\n"
+         "<main id=\"problems\"><noscript>This page shows its problems with JavaScript; allow it "
+         "for this page.</noscript></main>\n";
+    // The problems as data, one a line: the script lists them, a hundred at a time, and
+    // searches them; a page of 100,000 problems as elements would take minutes to open.
+    b += "<script type=\"application/json\" id=\"vantor-problems\">[";
+    bool first = true;
     reader.problems(title.id, [&](qint64 id, const QVariant& problem, const QVariant& solution) {
-        const QByteArray anchor = "p" + QByteArray::number(id);
-        b += "<article id=\"" + anchor + "\"><a class=\"link\" href=\"#" + anchor +
-             "\" title=\"A link to this problem\">#" + QByteArray::number(id) + "</a>\n";
-        b += "<h2>Problem</h2>";
-        appendText(b, "problem", problem);
-        b += "<h2>Solution</h2>";
-        appendText(b, "solution", solution);
-        b += "</article>\n";
-        ++count;
+        b += first ? "\n[" : ",\n[";
+        first = false;
+        b += QByteArray::number(id) + ", ";
+        appendData(b, problem);
+        b += ", ";
+        appendData(b, solution);
+        b += ']';
         page.problemWritten();
     });
-    if (count == 0)
-        b += "<p>This title has no problems.</p>\n";
-    b += "</main>\n<section id=\"results\" aria-label=\"Problems found\" hidden></section>\n";
+    b += "]</script>\n";
     b += scripts(inlineAssets) + "</body>\n</html>\n";
     page.flush();
 }

@@ -4,7 +4,7 @@
 // left out, in every script), which the page carries as a table the program wrote from it.
 (function () {
   'use strict';
-  var SHOWN = 100; // matches put on the page at a time
+  var SHOWN = 100; // problems put on the page at a time
 
   // The fold of every code point: BMP in a typed array, the rest in a map.
   var bmp = new Uint32Array(65536);
@@ -123,92 +123,125 @@
   window.VantorSearch = { fold: fold, compile: compile, matches: matches };
 
   var list = document.getElementById('problems');
-  var results = document.getElementById('results');
+  var linked = document.getElementById('linked');
   var status = document.getElementById('status');
+  var data = document.getElementById('vantor-problems');
   var boxes = [document.getElementById('problem'), document.getElementById('solution')];
-  if (!list || !results || !boxes[0]) return;
+  if (!list || !data || !boxes[0]) return;
 
-  // Each problem with its two texts folded once; a NULL field matches no pattern, as in the
-  // database.
-  var entries = null;
-  function entriesNow() {
-    if (entries) return entries;
-    entries = [];
-    var articles = list.getElementsByTagName('article');
-    for (var i = 0; i < articles.length; i++) {
-      var a = articles[i], p = a.querySelector('.problem'), s = a.querySelector('.solution');
-      entries.push({
-        article: a,
-        texts: [p.hasAttribute('data-null') ? null : fold(p.textContent),
-                s.hasAttribute('data-null') ? null : fold(s.textContent)]
-      });
-    }
-    return entries;
+  // Each problem: its key, its two texts as stored (null for NULL) and folded. A NULL field
+  // matches no pattern, as in the database.
+  var entries = JSON.parse(data.textContent).map(function (row) {
+    return { id: row[0], texts: [row[1], row[2]],
+             folded: [row[1] === null ? null : fold(row[1]), row[2] === null ? null : fold(row[2])] };
+  });
+  data.remove();
+  var byId = new Map(entries.map(function (e) { return [e.id, e]; }));
+
+  function textBlock(cls, text) {
+    var div = document.createElement('div');
+    div.className = 'text ' + cls;
+    // Text, never markup: a stored "<script>" shows as written.
+    div.textContent = text === null ? '' : text;
+    return div;
   }
 
-  var found = [], shownCount = 0;
+  function heading(text) {
+    var h = document.createElement('h2');
+    h.textContent = text;
+    return h;
+  }
 
-  function showMore() {
-    var more = results.querySelector('.more');
+  function article(e, withId) {
+    var a = document.createElement('article');
+    if (withId) a.id = 'p' + e.id;
+    var link = document.createElement('a');
+    link.className = 'link';
+    link.href = '#p' + e.id;
+    link.title = 'A link to this problem';
+    link.textContent = '#' + e.id;
+    a.append(link, heading('Problem'), textBlock('problem', e.texts[0]),
+             heading('Solution'), textBlock('solution', e.texts[1]));
+    return a;
+  }
+
+  // The problems listed now (all, or those found), and how many of them are on the page; the
+  // rest come a hundred at a time.
+  var shownList = entries, shownCount = 0;
+
+  function showMore(upTo) {
+    var more = list.querySelector('.more');
     if (more) more.remove();
-    var end = Math.min(found.length, shownCount + SHOWN);
+    var end = Math.min(shownList.length, Math.max(upTo || 0, shownCount + SHOWN));
     var part = document.createDocumentFragment();
-    for (; shownCount < end; shownCount++) {
-      var copy = found[shownCount].article.cloneNode(true);
-      copy.removeAttribute('id');
-      part.appendChild(copy);
-    }
-    if (shownCount < found.length) {
+    for (; shownCount < end; shownCount++) part.appendChild(article(shownList[shownCount], true));
+    if (shownCount < shownList.length) {
       var button = document.createElement('button');
       button.type = 'button';
       button.className = 'more';
-      button.textContent = 'Show ' + Math.min(SHOWN, found.length - shownCount) + ' more';
-      button.addEventListener('click', showMore);
+      button.textContent = 'Show ' + Math.min(SHOWN, shownList.length - shownCount) + ' more of ' +
+        (shownList.length - shownCount);
+      button.addEventListener('click', function () { showMore(); });
       part.appendChild(button);
     }
-    results.appendChild(part);
+    list.appendChild(part);
+  }
+
+  function show(found) {
+    shownList = found;
+    shownCount = 0;
+    list.textContent = '';
+    if (!found.length) {
+      var none = document.createElement('p');
+      none.textContent = found === entries ? 'This title has no problems.' : 'No matches were found';
+      list.appendChild(none);
+    }
+    showMore();
   }
 
   function search() {
     var patterns = boxes.map(function (b) { return b.value === '' ? null : compile(b.value); });
     if (!patterns[0] && !patterns[1]) {
-      results.hidden = true;
-      results.textContent = '';
-      list.hidden = false;
       status.textContent = '';
       document.body.removeAttribute('data-matches');
+      show(entries);
       return;
     }
-    found = entriesNow().filter(function (e) {
+    var found = entries.filter(function (e) {
       for (var f = 0; f < 2; f++) {
-        if (patterns[f] && (e.texts[f] === null || !matches(e.texts[f], patterns[f]))) return false;
+        if (patterns[f] && (e.folded[f] === null || !matches(e.folded[f], patterns[f]))) return false;
       }
       return true;
     });
-    list.hidden = true;
-    results.textContent = '';
-    results.hidden = false;
-    shownCount = 0;
     status.textContent = found.length ? found.length + ' of ' + entries.length +
       (entries.length === 1 ? ' problem matches' : ' problems match') : 'No matches were found';
     document.body.setAttribute('data-matches', String(found.length));
-    showMore();
+    show(found);
+  }
+
+  // A link to a problem shows it first, above the list, wherever it stands in the list.
+  function showLinked() {
+    linked.textContent = '';
+    var m = /^#p(\d+)$/.exec(location.hash);
+    var e = m && byId.get(Number(m[1]));
+    if (!e) { linked.hidden = true; return; }
+    var index = shownList.indexOf(e);
+    if (index >= 0 && index < shownCount) {
+      linked.hidden = true;
+      document.getElementById('p' + e.id).scrollIntoView();
+      return;
+    }
+    linked.appendChild(article(e, false));
+    linked.hidden = false;
+    linked.scrollIntoView();
   }
 
   boxes.forEach(function (b) { b.addEventListener('input', search); });
-  // A link to a problem shows it among all problems, the search kept in its boxes.
-  window.addEventListener('hashchange', function () {
-    if (list.hidden && document.getElementById(location.hash.slice(1))) {
-      results.hidden = true;
-      list.hidden = false;
-      document.getElementById(location.hash.slice(1)).scrollIntoView();
-    }
-  });
+  window.addEventListener('hashchange', showLinked);
+  // Printing prints every problem listed, not only those on the page so far.
+  window.addEventListener('beforeprint', function () { showMore(shownList.length); });
+  search();
+  showLinked();
   document.body.setAttribute('data-ready', '1');
-  // The texts are folded once, right after the page has come up, not at the first keystroke.
-  setTimeout(function () {
-    entriesNow();
-    document.body.setAttribute('data-indexed', '1');
-    if (boxes[0].value || boxes[1].value) search();
-  }, 0);
+  document.body.setAttribute('data-indexed', '1');
 })();
