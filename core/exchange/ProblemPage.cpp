@@ -110,7 +110,7 @@ void writeTitlePage(QIODevice& out, ProblemReader& reader, const TitleRow& title
     b += "<section id=\"linked\" aria-label=\"The problem linked to\" hidden></section>\n"
          "<main id=\"problems\"><noscript>This page shows its problems with JavaScript; allow it "
          "for this page.</noscript></main>\n";
-    // The problems as data, one a line: the script lists them, a hundred at a time, and
+    // The problems as data, one a line: the script lists them, fifty at a time, and
     // searches them; a page of 100,000 problems as elements would take minutes to open.
     b += "<script type=\"application/json\" id=\"vantor-problems\">[";
     bool first = true;

@@ -4,7 +4,7 @@
 // left out, in every script), which the page carries as a table the program wrote from it.
 (function () {
   'use strict';
-  var SHOWN = 100; // problems put on the page at a time
+  var SHOWN = 50; // problems put on the page at a time
 
   // The fold of every code point: BMP in a typed array, the rest in a map.
   var bmp = new Uint32Array(65536);
@@ -166,7 +166,7 @@
   }
 
   // The problems listed now (all, or those found), and how many of them are on the page; the
-  // rest come a hundred at a time.
+  // rest come fifty at a time.
   var shownList = entries, shownCount = 0;
 
   function showMore(upTo) {
