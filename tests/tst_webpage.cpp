@@ -1,6 +1,6 @@
 // The exported problem page in a real browser: headless Chromium loads it from the disk, types
 // the shared table's searches into its boxes and reads what it lists, which must be what the
-// window's Find finds (tst_exchange answers the same table). A stored script never runs; the
+// window's Find finds (tst_problemfiles answers the same table). A stored script never runs; the
 // page fits a phone's width and prints. Screenshots and the print stay in page-shots.
 #include "core/data/Connection.h"
 #include "tests/CoreSupport.h"
