@@ -83,27 +83,31 @@ private slots:
     // and a restore into an empty database gives them back; from a file to the server too.
     void dumpAndRestoreKeepEveryRecord()
     {
-        CoreEnv source;
-        fill(source);
-        const QStringList records = everyRecord(source.db());
-        const QString dump = source.folder() + "/dump.json";
-        NoProgress quiet;
-        {
-            DatabaseSource from(source.dbPath());
-            QVERIFY(DumpDatabase(from, dump, quiet).startsWith("Wrote 2 Software, 2 Versions"));
-        }
-        const QList<CoreEnv::Kind> targets =
-            CoreEnv::serverRun() ? QList<CoreEnv::Kind>{CoreEnv::Server, CoreEnv::File}
+        // On the server's run: a file's dump into the server and a file, the server's into both.
+        const QList<CoreEnv::Kind> kinds =
+            CoreEnv::serverRun() ? QList<CoreEnv::Kind>{CoreEnv::File, CoreEnv::Server}
                                  : QList<CoreEnv::Kind>{CoreEnv::File};
-        for (CoreEnv::Kind kind : targets) {
-            CoreEnv target(kind);
-            RestoreDatabase(dump, target.dbPath(), quiet);
-            QCOMPARE(everyRecord(target.db()), records);
-            // A second restore finds records there and leaves them as they are.
-            QVERIFY(failure([&] {
-                        RestoreDatabase(dump, target.dbPath(), quiet);
-                    }).contains("already holds records"));
-            QCOMPARE(everyRecord(target.db()), records);
+        NoProgress quiet;
+        for (CoreEnv::Kind from : kinds) {
+            CoreEnv source(from);
+            fill(source);
+            const QStringList records = everyRecord(source.db());
+            const QString dump = source.folder() + "/dump.json";
+            {
+                DatabaseSource reading(source.dbPath());
+                QVERIFY(
+                    DumpDatabase(reading, dump, quiet).startsWith("Wrote 2 Software, 2 Versions"));
+            }
+            for (CoreEnv::Kind kind : kinds) {
+                CoreEnv target(kind);
+                RestoreDatabase(dump, target.dbPath(), quiet);
+                QCOMPARE(everyRecord(target.db()), records);
+                // A second restore finds records there and leaves them as they are.
+                QVERIFY(failure([&] {
+                            RestoreDatabase(dump, target.dbPath(), quiet);
+                        }).contains("already holds records"));
+                QCOMPARE(everyRecord(target.db()), records);
+            }
         }
     }
 
