@@ -15,12 +15,13 @@ namespace {
 constexpr int kUsageError = 2;
 
 // Options that QApplication takes for itself (-style, -platform, ...): they must pass here
-// untouched, since QApplication reads them from the same arguments afterwards.
+// untouched, since QApplication reads them from the same arguments afterwards. Its -title is
+// the exchange options' --title (ExchangeCommands.cpp), which takes a value the same way.
 void addQtOptions(QCommandLineParser& parser)
 {
     for (const char* name : {"platform", "platformpluginpath", "platformtheme", "plugin",
-                             "qwindowgeometry", "geometry", "qwindowtitle", "title", "qwindowicon",
-                             "icon", "display", "name", "session", "style", "stylesheet"}) {
+                             "qwindowgeometry", "geometry", "qwindowtitle", "qwindowicon", "icon",
+                             "display", "name", "session", "style", "stylesheet"}) {
         QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(option);
@@ -78,14 +79,16 @@ CommandLine ParseCommandLine(const QStringList& arguments)
                        ".accdb) of the earlier Vantor, which is only read."),
         QStringLiteral("FROM"));
     parser.addOptions({help, version, database, copy});
-    parser.addPositionalArgument(QStringLiteral("TO"), QStringLiteral("The target of --copy."),
-                                 QStringLiteral("[TO]"));
+    AddExchangeOptions(parser);
+    parser.addPositionalArgument(
+        QStringLiteral("TO"), QStringLiteral("The target of --copy, or OUT of --export-problems."),
+        QStringLiteral("[TO]"));
     addQtOptions(parser);
 
     if (!parser.parse(arguments))
         return refused(parser.errorText(), program);
     const QStringList positional = parser.positionalArguments();
-    const qsizetype wanted = parser.isSet(copy) ? 1 : 0;
+    const qsizetype wanted = parser.isSet(copy) ? 1 : ExchangePositionalCount(parser);
     if (positional.size() > wanted)
         return refused(QStringLiteral("Unexpected argument '%1'.").arg(positional.at(wanted)),
                        program);
@@ -94,7 +97,13 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         c.run = false;
         // Qt names the program on the usage line only once QCoreApplication exists.
         const QString text = parser.helpText();
-        c.output = QStringLiteral("Usage: %1 [options]\n       %1 --copy FROM TO\n").arg(program) +
+        c.output = QStringLiteral("Usage: %1 [options]\n       %1 --copy FROM TO\n"
+                                  "       %1 [--database PATH] --dump FILE | --restore FILE\n"
+                                  "       %1 [--database PATH] --export-problems html|csv "
+                                  "[--title TITLE] OUT\n"
+                                  "       %1 [--database PATH] --import-problems FILE --title "
+                                  "TITLE\n")
+                       .arg(program) +
                    text.mid(text.indexOf(QLatin1Char('\n')) + 1);
     } else if (parser.isSet(version)) {
         c.run = false;
@@ -112,6 +121,11 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         if (path.isEmpty())
             return refused(QStringLiteral("The option --database needs a path."), program);
         c.databasePath = databaseArgument(path);
+    }
+    if (c.run && !c.copy) {
+        const QString why = ReadExchangeOptions(parser, positional, c.exchange);
+        if (!why.isEmpty())
+            return refused(why, program);
     }
     return c;
 }

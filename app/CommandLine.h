@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/ExchangeCommands.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -15,6 +17,8 @@ struct CommandLine {
     // server addresses as given.
     bool copy = false;
     QString copyFrom, copyTo;
+    // Records between the database of the run and a file, no window.
+    ExchangeRequest exchange;
 };
 
 // arguments[0] is the program as it was started.

@@ -9,13 +9,18 @@
 
 int main(int argc, char** argv)
 {
-    // Before QApplication, which needs a display that --help, --version and --copy do without.
+    // Before QApplication, which needs a display that --help, --version, --copy and the exchanges
+    // of records with files do without.
     const CommandLine commandLine = ParseCommandLine(argc, argv);
     if (!commandLine.run)
         return PrintCommandLineAnswer(commandLine);
     if (commandLine.copy) {
         QCoreApplication app(argc, argv);
         return RunCopyCommand(commandLine);
+    }
+    if (commandLine.exchange.kind != ExchangeRequest::None) {
+        QCoreApplication app(argc, argv);
+        return RunExchangeCommand(commandLine.exchange, commandLine.databasePath);
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantor"));

@@ -63,6 +63,8 @@ public slots:
     void mnuPrintCurrentProblemSolution_Click();
     void mnuPrintAllProblemSolution_Click();
     void mnuPrintComments_Click();
+    void mnuExportProblems_Click();
+    void mnuImportProblems_Click();
 
     void cmdPreferences_Click();
 
@@ -93,6 +95,8 @@ private:
     void buildProblemTab(QWidget* page);
     void buildCommentTab(QWidget* page);
     void buildPrintMenu();
+    // The problems' export and import, after the reports in the Print menu.
+    void buildProblemExchangeEntries();
     void buildRecordSources();
     void connectHandlers();
     // Names for a screen reader, and where the focus starts (frmVantor_access.cpp).
@@ -151,6 +155,7 @@ private:
     QMenu* mnuPrint;
     QAction *mnuPrintVersionInfo, *mnuPrintCurrentProblemSolution, *mnuPrintAllProblemSolution,
         *mnuPrintComments;
+    QAction *mnuExportProblems, *mnuImportProblems;
 
     RecordSource *dataSoftware, *dataVersions, *dataChanges, *dataFiles, *dataProblems;
 

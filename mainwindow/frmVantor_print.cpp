@@ -1,4 +1,4 @@
-// The Print button's menu and its four reports.
+// The Print button's menu: its four reports, and the problems out to files and back in.
 #include "mainwindow/frmVantor.h"
 
 #include "mainwindow/ListPair.h"
@@ -8,6 +8,7 @@
 #include "reports/VersionInfoReport.h"
 #include "widgets/BoundTextBox.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QCursor>
 #include <QListWidget>
@@ -64,4 +65,17 @@ void frmVantor::mnuPrintAllProblemSolution_Click()
 void frmVantor::mnuPrintComments_Click()
 {
     CommentsReport(reportContext()).Run();
+}
+
+// The problems out and back in: a separator and two entries after the reports' entries (the
+// handlers are in frmVantor_exchange.cpp).
+void frmVantor::buildProblemExchangeEntries()
+{
+    mnuPrint->addSeparator();
+    mnuExportProblems = mnuPrint->addAction(QStringLiteral("Export Problems..."));
+    mnuExportProblems->setObjectName(QStringLiteral("mnuExportProblems"));
+    mnuImportProblems = mnuPrint->addAction(QStringLiteral("Import Problems..."));
+    mnuImportProblems->setObjectName(QStringLiteral("mnuImportProblems"));
+    connect(mnuExportProblems, &QAction::triggered, this, &frmVantor::mnuExportProblems_Click);
+    connect(mnuImportProblems, &QAction::triggered, this, &frmVantor::mnuImportProblems_Click);
 }

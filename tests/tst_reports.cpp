@@ -26,8 +26,9 @@ private slots:
     {
         TestEnv env;
         auto w = env.openWindow();
+        // The reports come first; the menu's other entries follow them (tst_exchangewindow).
         QStringList captions;
-        for (QAction* a : w->mnuPrint->actions())
+        for (QAction* a : w->mnuPrint->actions().mid(0, 4))
             captions << a->text();
         QCOMPARE(captions, (QStringList{"Version Information", "Current Problem/Solution",
                                         "All Problems/Solutions", "Comments"}));
@@ -137,7 +138,7 @@ private slots:
         auto w = env.openWindow("Gamma");
         QCOMPARE(w->lstVersionDate->count(), 0);
         PrintRecorder rec;
-        for (QAction* a : w->mnuPrint->actions())
+        for (QAction* a : w->mnuPrint->actions().mid(0, 4))
             a->trigger();
         QCOMPARE(rec.dialogs, 0);
         QVERIFY(!rec.surface);
@@ -182,7 +183,7 @@ private slots:
         w->dataProblems->MoveNext();
         PrintRecorder rec;
         rec.cancel = true;
-        for (QAction* a : w->mnuPrint->actions())
+        for (QAction* a : w->mnuPrint->actions().mid(0, 4))
             a->trigger();
         QCOMPARE(rec.dialogs, 4);
         QVERIFY(!rec.surface);

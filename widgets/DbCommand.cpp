@@ -3,6 +3,7 @@
 #include "core/data/Connection.h"
 #include "core/data/DbError.h"
 #include "core/data/RecordSource.h"
+#include "core/data/WorkProgress.h"
 #include "widgets/MsgBox.h"
 
 void ShowDbError(const QString& text)
@@ -30,6 +31,11 @@ bool RunCommand(Connection* connection, const std::function<void()>& body)
         body();
         t.commit();
         return true;
+    } catch (const WorkCancelled& e) {
+        // The user stopped it and knows: rolled back without a message.
+        if (!outermost)
+            connection->noteFailure(e.text());
+        return false;
     } catch (const DbError& e) {
         if (outermost)
             ShowDbError(e.text());

@@ -3,6 +3,12 @@
 #include "core/data/Connection.h"
 #include "core/engine/Engine.h"
 
+const QStringList& RecordTables()
+{
+    static const QStringList tables = {"Software", "Versions", "Changes", "Files", "Problems"};
+    return tables;
+}
+
 DatabaseSource::DatabaseSource(const QString& path)
     : m_path(path), m_connection(Connection::open(path, OpenMode::ExistingOnly))
 {

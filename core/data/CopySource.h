@@ -9,6 +9,10 @@
 
 class Connection;
 
+// The tables that hold records, parents first, so that every row finds the row it belongs to:
+// the order in which a copy asks a source for them.
+const QStringList& RecordTables();
+
 // Where a copy into a Vantor database takes its records from: another Vantor database, or a
 // file of another kind that holds the same records. Tables are asked for parents first
 // ("Software", "Versions", "Changes", "Files", "Problems"), each table once.

@@ -2,6 +2,7 @@
 
 #include "core/data/Connection.h"
 #include "core/data/CopySource.h"
+#include "core/data/WorkProgress.h"
 #include "core/engine/DbError.h"
 #include "core/engine/Engine.h"
 #include "core/jet/JetFile.h"
@@ -14,9 +15,34 @@
 #include <memory>
 
 namespace {
-// Parents before their children, so that every row finds the row it belongs to.
-const char* const kTables[] = {"Software", "Versions", "Changes", "Files", "Problems"};
 constexpr qint64 kProgressRows = 20000;
+// Rows between two reports to a WorkProgress: often enough for a bar and a prompt stop.
+constexpr qint64 kAdvanceRows = 256;
+
+// A progress line now and then, as --copy prints them.
+class LineProgress final : public WorkProgress {
+public:
+    explicit LineProgress(const CopyProgress& line) : m_line(line) {}
+    void begin(const QString& part, qint64 total) override
+    {
+        m_part = part;
+        m_total = total;
+        m_lines = 0;
+    }
+    void advance(qint64 done) override
+    {
+        if (!m_line || done / kProgressRows <= m_lines)
+            return;
+        m_lines = done / kProgressRows;
+        m_line(QStringLiteral("%1: %2 of %3 records").arg(m_part).arg(done).arg(m_total));
+    }
+
+private:
+    const CopyProgress& m_line;
+    QString m_part;
+    qint64 m_total = 0;
+    qint64 m_lines = 0;
+};
 
 qint64 countOf(Connection& c, const QString& table)
 {
@@ -27,9 +53,9 @@ qint64 countOf(Connection& c, const QString& table)
 void refuseNonEmpty(Connection& target, const QString& to)
 {
     QStringList held;
-    for (const char* table : kTables) {
-        if (const qint64 n = countOf(target, QString::fromLatin1(table)))
-            held << QStringLiteral("%1 %2").arg(n).arg(QString::fromLatin1(table));
+    for (const QString& table : RecordTables()) {
+        if (const qint64 n = countOf(target, table))
+            held << QStringLiteral("%1 %2").arg(n).arg(table);
     }
     if (!held.isEmpty())
         throw DbError(QStringLiteral("The target %1 already holds records (%2); Vantor copies "
@@ -39,13 +65,14 @@ void refuseNonEmpty(Connection& target, const QString& to)
 
 // Copies one table; returns its number of rows.
 qint64 copyTable(CopySource& source, Connection& target, const QString& table,
-                 const CopyProgress& progress)
+                 WorkProgress& progress)
 {
     Engine& to = target.engine();
     const QStringList fields = source.fields(table);
     const qint64 count = source.count(table);
     QVariantList values;
     qint64 done = 0;
+    progress.begin(table, count);
     source.rows(table, [&](const QVariant* row) {
         values.clear();
         for (qsizetype f = 0; f < fields.size(); ++f)
@@ -56,9 +83,10 @@ qint64 copyTable(CopySource& source, Connection& target, const QString& table,
             throw DbError(QStringLiteral("%1, the record with the key %2: %3")
                               .arg(table, row[0].toString(), e.text()));
         }
-        if (++done % kProgressRows == 0 && progress)
-            progress(QStringLiteral("%1: %2 of %3 records").arg(table).arg(done).arg(count));
+        if (++done % kAdvanceRows == 0)
+            progress.advance(done);
     });
+    progress.advance(done);
     to.keysWritten(table);
     // A target that silently kept fewer rows than it was given (a trigger of the server's,
     // say) must not be committed as a copy.
@@ -75,17 +103,22 @@ qint64 copyTable(CopySource& source, Connection& target, const QString& table,
 
 QString CopyInto(CopySource& source, const QString& to, const CopyProgress& progress)
 {
+    LineProgress lines(progress);
+    return CopyInto(source, to, lines);
+}
+
+QString CopyInto(CopySource& source, const QString& to, WorkProgress& progress)
+{
     const bool newFile = !IsServerDatabase(to) && !QFileInfo::exists(to);
     QStringList counts;
     try {
         std::shared_ptr<Connection> target = Connection::open(to);
         refuseNonEmpty(*target, to);
         Transaction write(*target);
-        for (const char* table : kTables) {
-            const QString name = QString::fromLatin1(table);
+        for (const QString& table : RecordTables()) {
             counts << QStringLiteral("%1 %2")
-                          .arg(copyTable(source, *target, name, progress))
-                          .arg(name);
+                          .arg(copyTable(source, *target, table, progress))
+                          .arg(table);
         }
         write.commit();
         try {

@@ -5,6 +5,7 @@
 #include <functional>
 
 class CopySource;
+class WorkProgress;
 
 using CopyProgress = std::function<void(const QString&)>;
 
@@ -16,6 +17,9 @@ using CopyProgress = std::function<void(const QString&)>;
 // removed. progress gets a line now and then for a large copy. Returns a summary; throws
 // DbError with the reason.
 QString CopyInto(CopySource& source, const QString& to, const CopyProgress& progress = {});
+// The same, telling progress how far each table is; a WorkCancelled thrown from it stops the
+// copy as a failure would, with nothing kept.
+QString CopyInto(CopySource& source, const QString& to, WorkProgress& progress);
 
 // The same from the Vantor database at from, either way between a file and a server, or file
 // to file and server to server. The source is read as one snapshot. An Access file of the
