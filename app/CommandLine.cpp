@@ -15,12 +15,13 @@ namespace {
 constexpr int kUsageError = 2;
 
 // Options that QApplication takes for itself (-style, -platform, ...): they must pass here
-// untouched, since QApplication reads them from the same arguments afterwards.
+// untouched, since QApplication reads them from the same arguments afterwards. -title is the
+// release notes commands' --title too, added with them.
 void addQtOptions(QCommandLineParser& parser)
 {
     for (const char* name : {"platform", "platformpluginpath", "platformtheme", "plugin",
-                             "qwindowgeometry", "geometry", "qwindowtitle", "title", "qwindowicon",
-                             "icon", "display", "name", "session", "style", "stylesheet"}) {
+                             "qwindowgeometry", "geometry", "qwindowtitle", "qwindowicon", "icon",
+                             "display", "name", "session", "style", "stylesheet"}) {
         QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(option);
@@ -62,8 +63,12 @@ CommandLine ParseCommandLine(const QStringList& arguments)
                        "titles you publish."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show these options and end."));
-    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
-                                     QStringLiteral("Show the version and end."));
+    // With --export-notes, --version names the release to export.
+    const bool exportingNotes = AsksForNotesExport(arguments);
+    const QCommandLineOption version(
+        exportingNotes ? QStringList{QStringLiteral("v")}
+                       : QStringList{QStringLiteral("v"), QStringLiteral("version")},
+        QStringLiteral("Show the version and end."));
     const QCommandLineOption database(
         QStringLiteral("database"),
         QStringLiteral("Open the database PATH (a file, or a postgresql:// address) for this "
@@ -79,12 +84,13 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     parser.addOptions({help, version, database, copy});
     parser.addPositionalArgument(QStringLiteral("TO"), QStringLiteral("The target of --copy."),
                                  QStringLiteral("[TO]"));
+    AddNotesOptions(parser, exportingNotes);
     addQtOptions(parser);
 
     if (!parser.parse(arguments))
         return refused(parser.errorText(), program);
     const QStringList positional = parser.positionalArguments();
-    const qsizetype wanted = parser.isSet(copy) ? 1 : 0;
+    const qsizetype wanted = parser.isSet(copy) || exportingNotes ? 1 : 0;
     if (positional.size() > wanted)
         return refused(QStringLiteral("Unexpected argument '%1'.").arg(positional.at(wanted)),
                        program);
@@ -94,7 +100,7 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         // Qt names the program on the usage line only once QCoreApplication exists.
         const QString text = parser.helpText();
         c.output = QStringLiteral("Usage: %1 [options]\n       %1 --copy FROM TO\n").arg(program) +
-                   text.mid(text.indexOf(QLatin1Char('\n')) + 1);
+                   NotesUsage(program) + text.mid(text.indexOf(QLatin1Char('\n')) + 1);
     } else if (parser.isSet(version)) {
         c.run = false;
         c.output = QStringLiteral("Vantor %1\n").arg(QStringLiteral(VANTOR_VERSION));
@@ -106,11 +112,16 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         c.copy = true;
         c.copyFrom = databaseArgument(parser.value(copy));
         c.copyTo = databaseArgument(positional.first());
-    } else if (parser.isSet(database)) {
-        const QString path = parser.value(database);
-        if (path.isEmpty())
-            return refused(QStringLiteral("The option --database needs a path."), program);
-        c.databasePath = databaseArgument(path);
+    } else {
+        const QString notesRefused = ReadNotesOptions(parser, positional, c.notes);
+        if (!notesRefused.isEmpty())
+            return refused(notesRefused, program);
+        if (parser.isSet(database)) {
+            const QString path = parser.value(database);
+            if (path.isEmpty())
+                return refused(QStringLiteral("The option --database needs a path."), program);
+            c.databasePath = databaseArgument(path);
+        }
     }
     return c;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/NotesCommand.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -15,6 +17,8 @@ struct CommandLine {
     // server addresses as given.
     bool copy = false;
     QString copyFrom, copyTo;
+    // --export-notes or --import-changelog, no window.
+    NotesRequest notes;
 };
 
 // arguments[0] is the program as it was started.

@@ -9,13 +9,18 @@
 
 int main(int argc, char** argv)
 {
-    // Before QApplication, which needs a display that --help, --version and --copy do without.
+    // Before QApplication, which needs a display that --help, --version, --copy and the release
+    // notes commands do without.
     const CommandLine commandLine = ParseCommandLine(argc, argv);
     if (!commandLine.run)
         return PrintCommandLineAnswer(commandLine);
     if (commandLine.copy) {
         QCoreApplication app(argc, argv);
         return RunCopyCommand(commandLine);
+    }
+    if (commandLine.notes.kind != NotesRequest::Kind::None) {
+        QCoreApplication app(argc, argv);
+        return RunNotesCommand(commandLine.notes, commandLine.databasePath);
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantor"));
