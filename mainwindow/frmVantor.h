@@ -63,6 +63,8 @@ public slots:
     void mnuPrintCurrentProblemSolution_Click();
     void mnuPrintAllProblemSolution_Click();
     void mnuPrintComments_Click();
+    void mnuExportNotes_Click();
+    void mnuImportChangelog_Click();
 
     void cmdPreferences_Click();
 
@@ -93,6 +95,8 @@ private:
     void buildProblemTab(QWidget* page);
     void buildCommentTab(QWidget* page);
     void buildPrintMenu();
+    // The release notes entries at the end of the Print menu (frmVantor_notes.cpp).
+    void buildNotesMenu();
     void buildRecordSources();
     void connectHandlers();
 
@@ -149,6 +153,7 @@ private:
     QMenu* mnuPrint;
     QAction *mnuPrintVersionInfo, *mnuPrintCurrentProblemSolution, *mnuPrintAllProblemSolution,
         *mnuPrintComments;
+    QAction *mnuExportNotes, *mnuImportChangelog;
 
     RecordSource *dataSoftware, *dataVersions, *dataChanges, *dataFiles, *dataProblems;
 
