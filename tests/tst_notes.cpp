@@ -267,6 +267,27 @@ private slots:
         QCOMPARE(env.count("Versions"), 5);
     }
 
+    // Many versions go in many at a time: each change still lands in its own version.
+    void manyVersionsKeepTheirChanges()
+    {
+        QString text = QStringLiteral("# Changelog\n");
+        const int count = 1200;
+        for (int v = count; v >= 1; --v)
+            text += QStringLiteral("## [%1] - %2\n- change of %1\n- second of %1\n")
+                        .arg(v)
+                        .arg(QDate(2000, 1, 1).addDays(v).toString(Qt::ISODate));
+        CoreEnv env;
+        QCOMPARE(env.command([&] { ImportChangelog(env.db(), "Many", ParseChangelog(text)); }),
+                 QString());
+        const ReleaseNotes notes = ReadTitleNotes(env.db(), FindTitle(env.db(), "Many").key);
+        QCOMPARE(notes.versions.size(), size_t(count));
+        for (const NoteVersion& v : notes.versions) {
+            const QString release = v.release.toString();
+            QCOMPARE(v.changes, QVariantList({"change of " + release, "second of " + release}));
+        }
+        QCOMPARE(notes.versions.front().release.toString(), QString::number(count));
+    }
+
     // A file that is not a changelog, or one that goes wrong on a line, says what was expected
     // and where.
     void refusesWhatIsNotAChangelog_data()

@@ -5,6 +5,7 @@
 #include "core/engine/Engine.h"
 #include "core/text/TextFormat.h"
 
+#include <QHash>
 #include <QSet>
 
 #include <algorithm>
@@ -39,42 +40,62 @@ QString titleOf(Engine& engine, qint64 softwareId)
     return title.toString();
 }
 
-// The changes and needed files of a version, in the order they were entered.
-void readDetails(Engine& engine, qint64 releaseId, NoteVersion& version)
+using Entered = std::vector<std::pair<qint64, NoteVersion>>;
+
+// The changes and needed files of the versions, each in the order they were entered: of all
+// the title's versions in one read of each table, of some of them version by version.
+void readDetails(Engine& engine, qint64 softwareId, bool allOfTitle, Entered& versions)
 {
-    const QString where = keyEquals("ReleaseID", releaseId);
-    engine.scanFields(kChanges, where, {QStringLiteral("Change")},
-                      [&](const QVariant* v) { version.changes << v[0]; });
-    engine.scanFields(kFiles, where,
-                      {QStringLiteral("File"), QStringLiteral("Version"), QStringLiteral("Date")},
-                      [&](const QVariant* v) {
-                          version.files.push_back({v[0], v[1], StoredDate(v[2])});
-                      });
+    QHash<qint64, NoteVersion*> byKey;
+    for (auto& [key, version] : versions)
+        byKey.insert(key, &version);
+    const auto read = [&](const QString& where) {
+        engine.scanFields(kChanges, where, {QStringLiteral("ReleaseID"), QStringLiteral("Change")},
+                          [&](const QVariant* v) {
+                              if (NoteVersion* to = byKey.value(v[0].toLongLong()))
+                                  to->changes << v[1];
+                          });
+        engine.scanFields(kFiles, where,
+                          {QStringLiteral("ReleaseID"), QStringLiteral("File"),
+                           QStringLiteral("Version"), QStringLiteral("Date")},
+                          [&](const QVariant* v) {
+                              if (NoteVersion* to = byKey.value(v[0].toLongLong()))
+                                  to->files.push_back({v[1], v[2], StoredDate(v[3])});
+                          });
+    };
+    if (allOfTitle) {
+        read(QStringLiteral("[ReleaseID] IN (SELECT [ReleaseID] FROM [Versions] WHERE "
+                            "[SoftwareID] = %1)")
+                 .arg(softwareId));
+        return;
+    }
+    for (const auto& entry : versions)
+        read(keyEquals("ReleaseID", entry.first));
 }
 
 // The title's versions in the order they were entered, with their keys; only those that
 // keep() accepts.
 template <typename Keep>
-std::vector<std::pair<qint64, NoteVersion>> readVersions(Engine& engine, qint64 softwareId,
-                                                         Keep&& keep)
+Entered readVersions(Engine& engine, qint64 softwareId, Keep&& keep, bool& all)
 {
-    std::vector<NoteVersion> all;
+    std::vector<NoteVersion> versions;
     const std::vector<qint64> keys = engine.scanFields(
         kVersions, keyEquals("SoftwareID", softwareId),
         {QStringLiteral("ReleaseNumber"), QStringLiteral("ReleaseDate")}, [&](const QVariant* v) {
-            all.push_back({v[0], StoredDate(v[1]), {}, {}});
+            versions.push_back({v[0], StoredDate(v[1]), {}, {}});
         });
-    std::vector<std::pair<qint64, NoteVersion>> kept;
+    Entered kept;
     for (size_t i = 0; i < keys.size(); ++i) {
-        if (keep(keys[i], all[i]))
-            kept.emplace_back(keys[i], std::move(all[i]));
+        if (keep(keys[i], versions[i]))
+            kept.emplace_back(keys[i], std::move(versions[i]));
     }
+    all = kept.size() == keys.size();
     return kept;
 }
 
 // Newest first: the dated versions by date, the last entered first among equal dates; a version
 // without a date keeps its place in the order of entry, where nothing tells where else it goes.
-std::vector<NoteVersion> newestFirst(std::vector<std::pair<qint64, NoteVersion>> entered)
+std::vector<NoteVersion> newestFirst(Entered entered)
 {
     std::vector<NoteVersion> out;
     out.reserve(entered.size());
@@ -102,9 +123,9 @@ ReleaseNotes readNotes(Connection& connection, qint64 softwareId, Keep&& keep)
     Engine& engine = connection.engine();
     ReleaseNotes notes;
     notes.title = titleOf(engine, softwareId);
-    auto versions = readVersions(engine, softwareId, keep);
-    for (auto& [key, version] : versions)
-        readDetails(engine, key, version);
+    bool all = false;
+    Entered versions = readVersions(engine, softwareId, keep, all);
+    readDetails(engine, softwareId, all, versions);
     notes.versions = newestFirst(std::move(versions));
     t.commit();
     return notes;
@@ -208,6 +229,8 @@ ImportReport ImportChangelog(Connection& connection, const QString& title, const
     const QStringList fileFields = {QStringLiteral("ReleaseID"), QStringLiteral("File"),
                                     QStringLiteral("Version"), QStringLiteral("Date")};
     // The file lists the newest first; the title lists versions in the order they were entered.
+    std::vector<const NoteVersion*> added;
+    std::vector<QVariantList> versions;
     for (auto it = log.versions.rbegin(); it != log.versions.rend(); ++it) {
         const NoteVersion& v = it->notes;
         const QString release = v.release.toString();
@@ -215,16 +238,22 @@ ImportReport ImportChangelog(Connection& connection, const QString& title, const
             report.alreadyPresent.prepend(release);
             continue;
         }
-        const qint64 releaseId =
-            engine.insert(kVersions, versionFields, {target.key, v.release, dateValue(v.date)});
-        for (const QVariant& change : v.changes)
-            engine.insert(kChanges, changeFields, {releaseId, change});
-        for (const NoteFile& f : v.files)
-            engine.insert(kFiles, fileFields, {releaseId, f.file, f.version, dateValue(f.date)});
-        ++report.versions;
-        report.changes += int(v.changes.size());
-        report.files += int(v.files.size());
+        added.push_back(&v);
+        versions.push_back({target.key, v.release, dateValue(v.date)});
     }
+    const std::vector<qint64> keys = engine.insertRows(kVersions, versionFields, versions);
+    std::vector<QVariantList> changes, files;
+    for (size_t i = 0; i < added.size(); ++i) {
+        for (const QVariant& change : added[i]->changes)
+            changes.push_back({keys[i], change});
+        for (const NoteFile& f : added[i]->files)
+            files.push_back({keys[i], f.file, f.version, dateValue(f.date)});
+    }
+    engine.insertRows(kChanges, changeFields, changes);
+    engine.insertRows(kFiles, fileFields, files);
+    report.versions = int(added.size());
+    report.changes = int(changes.size());
+    report.files = int(files.size());
     t.commit();
     return report;
 }
