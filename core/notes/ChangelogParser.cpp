@@ -327,7 +327,8 @@ void Reader::endBlock()
         return;
     m_block = Block::None;
     NoteVersion* v = version();
-    if (!v || !m_started)
+    // A block that shows nothing (a lone hard break) holds no change.
+    if (!v || m_text.isEmpty())
         return;
     v->changes << (m_category.isEmpty() ? m_text : m_category + QStringLiteral(": ") + m_text);
 }

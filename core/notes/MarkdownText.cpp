@@ -99,11 +99,17 @@ qsizetype resolveReference(const QString& s, qsizetype i, QString& out)
         return 0;
     const QString body = s.mid(i + 1, end - i - 1);
     if (body.startsWith(u'#')) {
-        bool ok = false;
         const bool hex = body.size() > 1 && (body.at(1) == u'x' || body.at(1) == u'X');
-        const uint code = hex ? body.mid(2).toUInt(&ok, 16) : body.mid(1).toUInt(&ok, 10);
-        if (!ok || body.size() < (hex ? 3 : 2))
+        const QString digits = body.mid(hex ? 2 : 1);
+        // Digits only: the number parser would also take blanks and signs.
+        if (digits.isEmpty() || digits.size() > (hex ? 6 : 7))
             return 0;
+        for (const QChar d : digits) {
+            if (!(d.isDigit() && d.unicode() < 0x80) &&
+                !(hex && ((d >= u'a' && d <= u'f') || (d >= u'A' && d <= u'F'))))
+                return 0;
+        }
+        const uint code = digits.toUInt(nullptr, hex ? 16 : 10);
         // A reference to nothing a text can hold reads as the replacement character.
         const char32_t c = code == 0 || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff)
                                ? char32_t(0xfffd)
@@ -127,11 +133,11 @@ QString MarkdownInline(const QString& text, bool lineStart)
     QString out;
     out.reserve(text.size() + text.size() / 8 + 8);
     qsizetype begin = 0, end = text.size();
-    // Blanks at either end would be dropped by the reader.
-    while (begin < end && (text.at(begin) == u' ' || text.at(begin) == u'\t'))
+    // Blanks of any kind at either end would be dropped by the reader.
+    while (begin < end && text.at(begin).isSpace())
         out += characterReference(text.at(begin++));
     qsizetype tail = end;
-    while (tail > begin && (text.at(tail - 1) == u' ' || text.at(tail - 1) == u'\t'))
+    while (tail > begin && text.at(tail - 1).isSpace())
         --tail;
     const QString body = text.mid(begin, tail - begin);
     for (qsizetype i = 0; i < body.size(); ++i) {
