@@ -5,7 +5,7 @@ need=(cmake g++ qt6-base-dev libqt6sql6-sqlite libsqlite3-dev libpq-dev postgres
       fonts-liberation poppler-utils
       libbenchmark-dev clang-14 libclang-rt-14-dev
       dpkg-dev file lintian desktop-file-utils appstream librsvg2-bin
-      xvfb xauth openbox wmctrl xdotool x11-utils imagemagick netcat-openbsd chromium)
+      xvfb xauth openbox wmctrl xdotool x11-utils imagemagick netcat-openbsd chromium cmark)
 missing=()
 for p in "${need[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

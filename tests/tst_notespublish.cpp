@@ -1,6 +1,7 @@
-// The published forms where they are read: the HTML page in a real browser (headless Chromium),
-// shown, printed and with a stored script that must not run; the AppStream block inside a
-// metainfo file, as appstreamcli validates it. The browser's screenshot and print are kept in
+// The published forms where they are read: the Markdown form rendered by a CommonMark renderer
+// (cmark), the HTML page in a real browser (headless Chromium), shown, printed and with a
+// stored script that must not run, and the AppStream block inside a metainfo file, as
+// appstreamcli validates it. The browser's screenshot and print are kept in
 // notes-shots for a person to look at.
 #include "core/notes/NotesFormat.h"
 
@@ -41,10 +42,12 @@ struct Run {
     QByteArray err;
 };
 
-Run run(const QString& program, const QStringList& arguments)
+Run run(const QString& program, const QStringList& arguments, const QByteArray& input = {})
 {
     QProcess p;
     p.start(program, arguments);
+    p.write(input);
+    p.closeWriteChannel();
     if (!p.waitForFinished(120000))
         p.kill();
     p.waitForFinished();
@@ -69,11 +72,64 @@ int count(const QString& text, const QString& what)
 {
     return int(text.count(what));
 }
+
+// The text an element of cmark's HTML shows.
+QString shownText(QString html)
+{
+    html.replace("<br />\n", "\n");
+    html.replace("&lt;", "<").replace("&gt;", ">").replace("&quot;", "\"");
+    return html.replace("&amp;", "&");
+}
 } // namespace
 
 class TestNotesPublish : public QObject {
     Q_OBJECT
 private slots:
+    // Rendered, the Markdown form shows every stored text as it was typed.
+    void markdownRendersAsTyped()
+    {
+        const QVariantList typed = {
+            "Markdown *stars* _under_ snake_case `ticks` [link](x) ![image](y) <b>tag</b>",
+            "& &amp; &#65; | # ~~gone~~ \\* \\",
+            "# not a heading",
+            "1. not numbered",
+            "2) nor this",
+            "- not an item",
+            "+ nor this",
+            "> not quoted",
+            "=== no underline",
+            "---",
+            "    not code",
+            "  blanks at both ends  ",
+            " ",
+            "\u00a0no-break\u00a0",
+            "two lines\nsecond line",
+            "blank line\n\nbetween",
+            "ends with a line break\n",
+            "\nstarts with one",
+            "back\\slash at the end\\",
+            "<!-- not a comment -->",
+            "[1.0]: https://not.a/reference",
+            "Grüße 😀",
+            "tab\there"};
+        ReleaseNotes notes;
+        notes.title = "Title *with* [markup] & <tags>";
+        notes.versions.push_back({"1.0 [rc]", QDate(2024, 5, 1), typed, {}});
+        const Run html = run(QStringLiteral("cmark"), {}, MarkdownNotes(notes).toUtf8());
+        QVERIFY2(html.status == 0, "cmark did not run (scripts/setup.sh installs it)");
+        const QString page = QString::fromUtf8(html.out);
+        QVERIFY2(page.contains("<p>Release notes of Title *with* [markup] &amp; &lt;tags&gt;, "
+                               "newest first.</p>"),
+                 qPrintable(page));
+        QVERIFY(page.contains("<h2>[1.0 [rc]] - 2024-05-01</h2>"));
+        QVariantList shown;
+        const QRegularExpression item(QStringLiteral("<li>(.*?)</li>"),
+                                      QRegularExpression::DotMatchesEverythingOption);
+        for (auto it = item.globalMatch(page); it.hasNext();)
+            shown << shownText(it.next().captured(1));
+        QCOMPARE(shown, typed);
+    }
+
     void htmlPageInABrowser()
     {
         QTemporaryDir dir;
