@@ -16,7 +16,8 @@ constexpr int kUsageError = 2;
 
 // Options that QApplication takes for itself (-style, -platform, ...): they must pass here
 // untouched, since QApplication reads them from the same arguments afterwards. Its -title is
-// the exchange options' --title (ExchangeCommands.cpp), which takes a value the same way.
+// also the --title of the commands that work on one title (see titleOption), which takes a value
+// the same way and is Qt's when none of them is given.
 void addQtOptions(QCommandLineParser& parser)
 {
     for (const char* name : {"platform", "platformpluginpath", "platformtheme", "plugin",
@@ -38,6 +39,15 @@ void addQtOptions(QCommandLineParser& parser)
 QString databaseArgument(const QString& path)
 {
     return IsServerDatabase(path) ? path : QFileInfo(path).absoluteFilePath();
+}
+
+// The title that the release notes and problem commands work on.
+QCommandLineOption titleOption()
+{
+    return {QStringLiteral("title"),
+            QStringLiteral("The title for --export-notes, --import-changelog, --export-problems "
+                           "and --import-problems."),
+            QStringLiteral("TITLE")};
 }
 
 CommandLine refused(const QString& why, const QString& program)
@@ -63,8 +73,12 @@ CommandLine ParseCommandLine(const QStringList& arguments)
                        "titles you publish."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show these options and end."));
-    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
-                                     QStringLiteral("Show the version and end."));
+    // With --export-notes, --version names the release to export.
+    const bool exportingNotes = AsksForNotesExport(arguments);
+    const QCommandLineOption version(
+        exportingNotes ? QStringList{QStringLiteral("v")}
+                       : QStringList{QStringLiteral("v"), QStringLiteral("version")},
+        QStringLiteral("Show the version and end."));
     const QCommandLineOption database(
         QStringLiteral("database"),
         QStringLiteral("Open the database PATH (a file, or a postgresql:// address) for this "
@@ -80,15 +94,19 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         QStringLiteral("FROM"));
     parser.addOptions({help, version, database, copy});
     AddExchangeOptions(parser);
+    AddNotesOptions(parser, exportingNotes);
+    parser.addOption(titleOption());
     parser.addPositionalArgument(
-        QStringLiteral("TO"), QStringLiteral("The target of --copy, or OUT of --export-problems."),
+        QStringLiteral("TO"),
+        QStringLiteral("The target of --copy, or OUT of --export-problems and --export-notes."),
         QStringLiteral("[TO]"));
     addQtOptions(parser);
 
     if (!parser.parse(arguments))
         return refused(parser.errorText(), program);
     const QStringList positional = parser.positionalArguments();
-    const qsizetype wanted = parser.isSet(copy) ? 1 : ExchangePositionalCount(parser);
+    const qsizetype wanted =
+        parser.isSet(copy) || exportingNotes ? 1 : ExchangePositionalCount(parser);
     if (positional.size() > wanted)
         return refused(QStringLiteral("Unexpected argument '%1'.").arg(positional.at(wanted)),
                        program);
@@ -104,7 +122,7 @@ CommandLine ParseCommandLine(const QStringList& arguments)
                                   "       %1 [--database PATH] --import-problems FILE --title "
                                   "TITLE\n")
                        .arg(program) +
-                   text.mid(text.indexOf(QLatin1Char('\n')) + 1);
+                   NotesUsage(program) + text.mid(text.indexOf(QLatin1Char('\n')) + 1);
     } else if (parser.isSet(version)) {
         c.run = false;
         c.output = QStringLiteral("Vantor %1\n").arg(QStringLiteral(VANTOR_VERSION));
@@ -116,16 +134,25 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         c.copy = true;
         c.copyFrom = databaseArgument(parser.value(copy));
         c.copyTo = databaseArgument(positional.first());
-    } else if (parser.isSet(database)) {
-        const QString path = parser.value(database);
-        if (path.isEmpty())
-            return refused(QStringLiteral("The option --database needs a path."), program);
-        c.databasePath = databaseArgument(path);
+    } else {
+        const QString notesRefused = ReadNotesOptions(parser, positional, c.notes);
+        if (!notesRefused.isEmpty())
+            return refused(notesRefused, program);
+        if (parser.isSet(database)) {
+            const QString path = parser.value(database);
+            if (path.isEmpty())
+                return refused(QStringLiteral("The option --database needs a path."), program);
+            c.databasePath = databaseArgument(path);
+        }
     }
     if (c.run && !c.copy) {
         const QString why = ReadExchangeOptions(parser, positional, c.exchange);
         if (!why.isEmpty())
             return refused(why, program);
+        if (c.exchange.kind != ExchangeRequest::None && c.notes.kind != NotesRequest::Kind::None)
+            return refused(QStringLiteral("The release notes commands and the problem and dump "
+                                          "commands cannot be given together."),
+                           program);
     }
     return c;
 }

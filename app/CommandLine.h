@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ExchangeCommands.h"
+#include "app/NotesCommand.h"
 
 #include <QString>
 #include <QStringList>
@@ -19,6 +20,8 @@ struct CommandLine {
     QString copyFrom, copyTo;
     // Records between the database of the run and a file, no window.
     ExchangeRequest exchange;
+    // --export-notes or --import-changelog, no window.
+    NotesRequest notes;
 };
 
 // arguments[0] is the program as it was started.

@@ -149,9 +149,6 @@ void AddExchangeOptions(QCommandLineParser& parser)
          QStringLiteral("Add the problems of the CSV FILE (header Problem,Solution) to the title "
                         "given by --title, and end; no window."),
          QStringLiteral("FILE")},
-        {QStringLiteral("title"),
-         QStringLiteral("The title whose problems are exported or imported."),
-         QStringLiteral("TITLE")},
     });
 }
 

@@ -9,8 +9,8 @@
 
 int main(int argc, char** argv)
 {
-    // Before QApplication, which needs a display that --help, --version, --copy and the exchanges
-    // of records with files do without.
+    // Before QApplication, which needs a display that --help, --version, --copy, the exchanges
+    // of records with files and the release notes commands do without.
     const CommandLine commandLine = ParseCommandLine(argc, argv);
     if (!commandLine.run)
         return PrintCommandLineAnswer(commandLine);
@@ -21,6 +21,10 @@ int main(int argc, char** argv)
     if (commandLine.exchange.kind != ExchangeRequest::None) {
         QCoreApplication app(argc, argv);
         return RunExchangeCommand(commandLine.exchange, commandLine.databasePath);
+    }
+    if (commandLine.notes.kind != NotesRequest::Kind::None) {
+        QCoreApplication app(argc, argv);
+        return RunNotesCommand(commandLine.notes, commandLine.databasePath);
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantor"));

@@ -63,6 +63,8 @@ public slots:
     void mnuPrintCurrentProblemSolution_Click();
     void mnuPrintAllProblemSolution_Click();
     void mnuPrintComments_Click();
+    void mnuExportNotes_Click();
+    void mnuImportChangelog_Click();
     void mnuExportProblems_Click();
     void mnuImportProblems_Click();
 
@@ -95,7 +97,9 @@ private:
     void buildProblemTab(QWidget* page);
     void buildCommentTab(QWidget* page);
     void buildPrintMenu();
-    // The problems' export and import, after the reports in the Print menu.
+    // The release notes entries at the end of the Print menu (frmVantor_notes.cpp), then the
+    // problems' export and import (frmVantor_exchange.cpp).
+    void buildNotesMenu();
     void buildProblemExchangeEntries();
     void buildRecordSources();
     void connectHandlers();
@@ -155,6 +159,7 @@ private:
     QMenu* mnuPrint;
     QAction *mnuPrintVersionInfo, *mnuPrintCurrentProblemSolution, *mnuPrintAllProblemSolution,
         *mnuPrintComments;
+    QAction *mnuExportNotes, *mnuImportChangelog;
     QAction *mnuExportProblems, *mnuImportProblems;
 
     RecordSource *dataSoftware, *dataVersions, *dataChanges, *dataFiles, *dataProblems;

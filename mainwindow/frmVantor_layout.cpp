@@ -178,6 +178,7 @@ void frmVantor::buildPrintMenu()
         add("mnuPrintCurrentProblemSolution", "Current Problem/Solution");
     mnuPrintAllProblemSolution = add("mnuPrintAllProblemSolution", "All Problems/Solutions");
     mnuPrintComments = add("mnuPrintComments", "Comments");
+    buildNotesMenu();
     buildProblemExchangeEntries();
 }
 

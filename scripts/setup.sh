@@ -7,7 +7,7 @@ need=(cmake g++ qt6-base-dev libqt6sql6-sqlite libsqlite3-dev libpq-dev postgres
       libbenchmark-dev clang-14 libclang-rt-14-dev
       dpkg-dev file lintian desktop-file-utils appstream librsvg2-bin
       xvfb xauth openbox wmctrl xdotool x11-utils imagemagick netcat-openbsd
-      dbus at-spi2-core python3-gi gir1.2-atspi-2.0 chromium python3)
+      dbus at-spi2-core python3-gi gir1.2-atspi-2.0 chromium python3 cmark)
 missing=()
 for p in "${need[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

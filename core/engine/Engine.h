@@ -72,6 +72,10 @@ public:
                           const QVariantList& values) = 0;
     virtual void update(const QString& table, qint64 key, const QStringList& fields,
                         const QVariantList& values) = 0;
+    // Many new rows of one table, the same fields given for each: one statement prepared for
+    // all of them, and on a server many rows sent at once. Their keys, in the order of rows.
+    virtual std::vector<qint64> insertRows(const QString& table, const QStringList& fields,
+                                           const std::vector<QVariantList>& rows) = 0;
     virtual void remove(const QString& table, qint64 key) = 0;
 
     // The outermost transaction of a command. begin takes the right to write at once where

@@ -51,6 +51,9 @@ public:
                 const QVariantList& values) override;
     qint64 insert(const QString& table, const QStringList& fields,
                   const QVariantList& values) override;
+    // Several hundred rows to a statement (PgBulk.cpp).
+    std::vector<qint64> insertRows(const QString& table, const QStringList& fields,
+                                   const std::vector<QVariantList>& rows) override;
 
     Rows query(const QString& sql, const QVariantList& values) override;
     void keysWritten(const QString& table) override;

@@ -33,6 +33,8 @@ public:
                   const QVariantList& values) override;
     void update(const QString& table, qint64 key, const QStringList& fields,
                 const QVariantList& values) override;
+    std::vector<qint64> insertRows(const QString& table, const QStringList& fields,
+                                   const std::vector<QVariantList>& rows) override;
     void remove(const QString& table, qint64 key) override;
 
     void begin() override;
