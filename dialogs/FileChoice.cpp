@@ -1,6 +1,9 @@
 #include "dialogs/FileChoice.h"
 
+#include "widgets/MsgBox.h"
+
 #include <QFileDialog>
+#include <QFileInfo>
 
 QString ChooseFile(QWidget* parent, FileChoiceMode mode, const QString& caption,
                    const QString& start, const QString& filter)
@@ -17,6 +20,7 @@ QString ChooseFile(QWidget* parent, FileChoiceMode mode, const QString& caption,
     case FileChoiceMode::Save:
         dlg.setAcceptMode(QFileDialog::AcceptSave);
         dlg.setFileMode(QFileDialog::AnyFile);
+        dlg.setOption(QFileDialog::DontConfirmOverwrite);
         break;
     case FileChoiceMode::Folder:
         dlg.setAcceptMode(QFileDialog::AcceptOpen);
@@ -27,4 +31,11 @@ QString ChooseFile(QWidget* parent, FileChoiceMode mode, const QString& caption,
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return {};
     return dlg.selectedFiles().first();
+}
+
+bool MayReplace(const QString& path)
+{
+    return !QFileInfo::exists(path) ||
+           MsgConfirm(QStringLiteral("The file %1 is there already.\nDo you want to replace it?")
+                          .arg(path));
 }

@@ -1,9 +1,10 @@
 #include "dialogs/NotesDialog.h"
 
+#include "dialogs/FileChoice.h"
+#include "widgets/AccessibleNames.h"
 #include "widgets/WindowHelpers.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,7 +31,7 @@ QLabel* NotesDialog::labelFor(QWidget* box, const char* name, const QString& cap
     // Set a little lower than the box, so that the two texts stand on one line; the box is
     // named by it.
     QLabel* label = makeLabel(name, caption, left, top + 60, width, 195);
-    label->setBuddy(box);
+    NameByLabel(label, box);
     return label;
 }
 
@@ -71,23 +72,14 @@ void NotesDialog::rememberFolder(const QString& file)
 void NotesDialog::cmdBrowse_Click()
 {
     const bool saving = m_use == FileUse::Save;
-    QFileDialog dlg(this, saving ? QStringLiteral("Save As") : QStringLiteral("Open"),
-                    browseFolder());
-    // As Options browses: the program's own dialog, whose filters take any letter case.
-    dlg.setOption(QFileDialog::DontUseNativeDialog);
-    dlg.setFilter(dlg.filter() & ~QDir::CaseSensitive);
-    dlg.setNameFilters(fileFilters());
-    dlg.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dlg.setFileMode(saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    // OK asks before it replaces a file, also one typed into the box: once is enough.
-    dlg.setOption(QFileDialog::DontConfirmOverwrite);
-    if (!txtFile->text().isEmpty())
-        dlg.selectFile(QFileInfo(chosenPath()).fileName());
-    if (dlg.exec() != QDialog::Accepted)
+    const QString start = txtFile->text().isEmpty()
+                              ? browseFolder()
+                              : QDir(browseFolder()).filePath(QFileInfo(chosenPath()).fileName());
+    const QString chosen = ChooseFile(this, saving ? FileChoiceMode::Save : FileChoiceMode::Open,
+                                      saving ? QStringLiteral("Save As") : QStringLiteral("Open"),
+                                      start, fileFilters().join(QStringLiteral(";;")));
+    if (chosen.isEmpty())
         return;
-    const QStringList files = dlg.selectedFiles();
-    if (files.isEmpty() || files.first().isEmpty())
-        return;
-    rememberFolder(files.first());
-    txtFile->setText(QDir::toNativeSeparators(files.first()));
+    rememberFolder(chosen);
+    txtFile->setText(QDir::toNativeSeparators(chosen));
 }

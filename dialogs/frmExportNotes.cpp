@@ -2,6 +2,7 @@
 
 #include "core/notes/NotesFormat.h"
 #include "core/notes/NotesStore.h"
+#include "dialogs/FileChoice.h"
 #include "widgets/DbCommand.h"
 #include "widgets/MsgBox.h"
 #include "widgets/WindowHelpers.h"
@@ -89,11 +90,7 @@ bool frmExportNotes::mayWrite(const QString& path)
         MsgInform(QStringLiteral("%1 is a folder; give the name of a file.").arg(path));
         return false;
     }
-    if (!info.exists())
-        return true;
-    return MsgBox(QStringLiteral("The file %1 is there already.\nDo you want to replace it?")
-                      .arg(path),
-                  MsgIcon::Question, MsgButtons::YesNo, MsgResult::No) == MsgResult::Yes;
+    return MayReplace(path);
 }
 
 void frmExportNotes::cmdOK_Click()

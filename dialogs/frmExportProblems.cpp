@@ -3,6 +3,7 @@
 #include "core/data/WorkProgress.h"
 #include "core/exchange/ProblemExport.h"
 #include "dialogs/FileChoice.h"
+#include "widgets/AccessibleNames.h"
 #include "widgets/MsgBox.h"
 #include "widgets/WindowHelpers.h"
 #include "widgets/WorkProgressDialog.h"
@@ -49,7 +50,7 @@ frmExportProblems::frmExportProblems(QWidget* parent, const QString& database, q
     cboFormat->setObjectName(QStringLiteral("cboFormat"));
     cboFormat->addItems({QStringLiteral("Web page"), QStringLiteral("CSV file")});
     SetGeometryTwips(cboFormat, 1320, 120, 2400, 315);
-    lblFormat->setBuddy(cboFormat);
+    NameByLabel(lblFormat, cboFormat);
 
     makeLabel("lblProblems", QStringLiteral("Problems of"), 180, 600, 1050, 210);
     const QFontMetrics metrics(font());
@@ -71,7 +72,7 @@ frmExportProblems::frmExportProblems(QWidget* parent, const QString& database, q
 
     QLabel* lblFile = makeLabel("lblFile", QStringLiteral("&Save as"), 180, 1380, 1050, 210);
     txtFile = makeLineEdit("txtFile", 1320, 1320, 4695);
-    lblFile->setBuddy(txtFile);
+    NameByLabel(lblFile, txtFile);
     cmdBrowse = makeButton("cmdBrowse", QStringLiteral("..."), 6060, 1335, 375, 285);
     cmdBrowse->setAccessibleName(QStringLiteral("Browse"));
     cmdBrowse->setToolTip(QStringLiteral("Choose where to save"));
@@ -142,8 +143,7 @@ void frmExportProblems::cmdOK_Click()
     }
     const QFileInfo info(target);
     const bool folder = webPage() && everyTitle();
-    if (!folder && info.isFile() &&
-        !MsgConfirm(QStringLiteral("%1 already exists. Do you want to replace it?").arg(target)))
+    if (!folder && info.isFile() && !MayReplace(target))
         return;
     try {
         WorkProgressDialog progress(this, QStringLiteral("Export Problems"));

@@ -3,6 +3,7 @@
 #include "core/data/WorkProgress.h"
 #include "core/exchange/ProblemCsv.h"
 #include "dialogs/FileChoice.h"
+#include "widgets/AccessibleNames.h"
 #include "widgets/DbCommand.h"
 #include "widgets/MsgBox.h"
 #include "widgets/WindowHelpers.h"
@@ -30,7 +31,7 @@ frmImportProblems::frmImportProblems(QWidget* parent, Connection* connection, qi
 {
     QLabel* lblFile = makeLabel("lblFile", QStringLiteral("CSV &file"), 180, 180, 1050, 210);
     txtFile = makeLineEdit("txtFile", 1320, 120, 4695);
-    lblFile->setBuddy(txtFile);
+    NameByLabel(lblFile, txtFile);
     cmdBrowse = makeButton("cmdBrowse", QStringLiteral("..."), 6060, 135, 375, 285);
     cmdBrowse->setAccessibleName(QStringLiteral("Browse"));
     cmdBrowse->setToolTip(QStringLiteral("Choose the file to import"));

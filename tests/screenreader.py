@@ -89,6 +89,18 @@ DIALOGS = [
     Dialog(PROBLEMS, button("Find problems"), ["space"], "Find Problem/Solution", PROBLEM),
     Dialog(VERSIONS, button("Options"), ["space"], "Options",
            [CANCEL, OK, box("Database"), button("Browse for the database")]),
+    # The Print menu opens at its first entry; Up goes round to its last ones, the exports.
+    Dialog(VERSIONS, button("Print"), ["space", "Up", "Up", "Up", "Up", "Return"],
+           "Export Release Notes",
+           [("radio button", "All versions of the title"), ("combo box", "Format"), box("File"),
+            button("Browse..."), OK, CANCEL]),
+    Dialog(VERSIONS, button("Print"), ["space", "Up", "Up", "Up", "Return"], "Import Changelog",
+           [("combo box", "Title"), box("File"), button("Browse..."), OK, CANCEL]),
+    Dialog(VERSIONS, button("Print"), ["space", "Up", "Up", "Return"], "Export Problems",
+           [("combo box", "Format"), ("radio button", "This title: Screen Reader Title"), box("Save as"),
+            button("Browse"), OK, CANCEL]),
+    Dialog(VERSIONS, button("Print"), ["space", "Up", "Return"], "Import Problems",
+           [box("CSV file"), button("Browse"), OK, CANCEL]),
 ]
 
 

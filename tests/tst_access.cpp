@@ -6,6 +6,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QComboBox>
 #include <QHash>
 #include <QPlainTextEdit>
 #include <QSet>
@@ -45,13 +46,19 @@ const struct {
     {"frmAddFile", {"txtFile", "txtVersion", "dtpDate", "cmdOK", "cmdCancel"}},
     {"frmAddProblem", {"txtProblem", "txtSolution", "cmdOK", "cmdCancel"}},
     {"frmPreferences", {"cmdCancel", "cmdOK", "txtDatabase", "cmdBrowse"}},
+    {"frmExportNotes", {"optTitle", "cboFormat", "txtFile", "cmdBrowse", "cmdOK", "cmdCancel"}},
+    {"frmImportChangelog", {"cboTitle", "txtFile", "cmdBrowse", "cmdOK", "cmdCancel"}},
+    {"frmExportProblems",
+     {"cboFormat", "optThisTitle", "txtFile", "cmdBrowse", "cmdOK", "cmdCancel"}},
+    {"frmImportProblems", {"txtFile", "cmdBrowse", "cmdOK", "cmdCancel"}},
 };
 
 // A control as the tests name it: the parts Qt makes inside a control (the tab bar of the tab
-// control, the edit of a date picker) by the control's name.
+// control, the edit of a date picker or of a combo box that takes typing) by the control's name.
 QString nameOf(const QWidget* w)
 {
-    while (w && w->objectName().startsWith(QLatin1String("qt_")))
+    while (w && (w->objectName().startsWith(QLatin1String("qt_")) ||
+                 qobject_cast<const QComboBox*>(w->parentWidget())))
         w = w->parentWidget();
     return w ? w->objectName() : QStringLiteral("(none)");
 }
@@ -133,7 +140,7 @@ QStringList NameFaults(QWidget* window, QSet<QObject*>* reached = nullptr)
             const QString name = Spoken(node);
             if (name.isEmpty())
                 faults << nameOf(w) + QStringLiteral(" has no name");
-            else if (owners.contains(name))
+            else if (owners.contains(name) && owners[name] != nameOf(w))
                 faults << QStringLiteral("%1 and %2 are both \"%3\"")
                               .arg(owners[name], nameOf(w), name);
             owners.insert(name, nameOf(w));

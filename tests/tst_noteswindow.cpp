@@ -59,7 +59,8 @@ QList<int> counts(CoreEnv& env)
 class TestNotesWindow : public QObject {
     Q_OBJECT
 private slots:
-    // The four reports keep their places; the release notes follow after a separator.
+    // The four reports keep their places; the release notes follow after a separator, and the
+    // problems' export and import after another.
     void menuEntriesFollowTheReports()
     {
         TestEnv env;
@@ -69,7 +70,8 @@ private slots:
             entries << (a->isSeparator() ? QStringLiteral("-") : a->text());
         QCOMPARE(entries, QStringList({"Version Information", "Current Problem/Solution",
                                        "All Problems/Solutions", "Comments", "-",
-                                       "Export Release Notes...", "Import Changelog..."}));
+                                       "Export Release Notes...", "Import Changelog...", "-",
+                                       "Export Problems...", "Import Problems..."}));
         // Without a title there is nothing to export.
         QVERIFY(!WorkDialog([&] { action(*w, "mnuExportNotes")->trigger(); }).opened);
         QVERIFY(env.msgs.saw("You have not selected a software title to export."));

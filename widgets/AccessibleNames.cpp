@@ -3,7 +3,9 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QWidget>
 
 namespace {
@@ -39,7 +41,11 @@ QAccessibleInterface* roleFromProperty(const QString& className, QObject* object
 void NameByLabel(QLabel* label, QWidget* control)
 {
     label->setBuddy(control);
-    control->setAccessibleName(withoutMnemonic(label->text()).trimmed());
+    const QString name = withoutMnemonic(label->text()).trimmed();
+    control->setAccessibleName(name);
+    // The box of a combo box that takes typing is a control of its own.
+    if (auto* combo = qobject_cast<QComboBox*>(control); combo && combo->lineEdit())
+        combo->lineEdit()->setAccessibleName(name);
 }
 
 void NameByTarget(QAbstractButton* button, const QString& target, const QString& description)
