@@ -1,6 +1,7 @@
 #include "core/exchange/ProblemReader.h"
 
 #include "core/data/Connection.h"
+#include "core/data/TitleLookup.h"
 #include "core/engine/DbError.h"
 #include "core/engine/Engine.h"
 
@@ -70,9 +71,8 @@ void ProblemReader::problems(qint64 softwareId, const ProblemSink& sink)
 
 qint64 TitleKeyByName(Connection& connection, const QString& title)
 {
-    std::vector<qint64> keys = connection.engine().keysWhereEqual(
-        QStringLiteral("Software"), QStringLiteral("SoftwareTitle"), title);
-    if (keys.empty())
+    const TitleRef found = FindTitle(connection, title);
+    if (!found.found())
         throw DbError(QStringLiteral("There is no title \"%1\" in the database.").arg(title));
-    return *std::min_element(keys.begin(), keys.end());
+    return found.key;
 }

@@ -42,6 +42,5 @@ private:
     std::vector<TitleRow> m_titles;
 };
 
-// The key of the title with this text, the first one when several have it, as the window's
-// title list finds it; DbError when there is none.
+// The key of the title with this text, as FindTitle finds it; DbError when there is none.
 qint64 TitleKeyByName(Connection& connection, const QString& title);

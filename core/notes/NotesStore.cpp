@@ -145,25 +145,6 @@ QString counted(int n, const char* one, const char* many)
 }
 } // namespace
 
-TitleRef FindTitle(Connection& connection, const QString& title)
-{
-    std::vector<QString> titles;
-    const std::vector<qint64> keys = connection.engine().scanFields(
-        kSoftware, QString(), {QStringLiteral("SoftwareTitle")},
-        [&](const QVariant* v) { titles.push_back(v[0].toString()); });
-    // Keys ascend: the first match is the title the windows find first.
-    for (size_t i = 0; i < titles.size(); ++i) {
-        if (titles[i] == title)
-            return {keys[i], titles[i]};
-    }
-    const QString wanted = title.toUpper();
-    for (size_t i = 0; i < titles.size(); ++i) {
-        if (titles[i].toUpper() == wanted)
-            return {keys[i], titles[i]};
-    }
-    return {};
-}
-
 ReleaseNotes ReadTitleNotes(Connection& connection, qint64 softwareId)
 {
     return readNotes(connection, softwareId, [](qint64, const NoteVersion&) { return true; });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/data/TitleLookup.h"
 #include "core/notes/ReleaseNotes.h"
 
 class Connection;
@@ -8,15 +9,6 @@ class Connection;
 // engine. Every function runs inside the caller's command, or in a transaction of its own when
 // there is none; each throws DbError when the database refuses and NotesError when what was
 // asked for is not there.
-
-// A title as the windows would show it: the title of exactly that text, else one that differs
-// only in letter case (titles are unique in that sense). key is -1 when there is none.
-struct TitleRef {
-    qint64 key = -1;
-    QString title;
-    bool found() const { return key >= 0; }
-};
-TitleRef FindTitle(Connection& connection, const QString& title);
 
 // All versions of the title, newest first: by release date, and a version without a date where
 // it stands among the others in the order they were entered.
