@@ -1,6 +1,7 @@
 #include "core/exchange/Csv.h"
 
 #include "core/engine/DbError.h"
+#include "core/text/Utf8Text.h"
 
 #include <QStringDecoder>
 
@@ -109,7 +110,7 @@ std::vector<CsvRecord> ReadCsv(const QByteArray& bytes)
                     break;
                 }
                 // Quoted, even an empty field is a text.
-                record.fields << (field.isEmpty() ? QStringLiteral("") : QString::fromUtf8(field));
+                record.fields << (field.isEmpty() ? QStringLiteral("") : Utf8Text(field));
                 if (!atLineEnd(p) && data[p] != ',')
                     fail(line, QStringLiteral("expected ',' or the end of the line after a "
                                               "closing '\"' (a '\"' inside a field is written "
@@ -122,8 +123,7 @@ std::vector<CsvRecord> ReadCsv(const QByteArray& bytes)
                                                   "with '\"' as well"));
                     ++p;
                 }
-                record.fields << (p == start ? QString()
-                                             : QString::fromUtf8(data + start, p - start));
+                record.fields << (p == start ? QString() : Utf8Text(data + start, p - start));
             }
             if (p < size && data[p] == ',') {
                 ++p;

@@ -1,5 +1,7 @@
 #include "core/exchange/Json.h"
 
+#include "core/text/Utf8Text.h"
+
 #include <cstring>
 
 namespace {
@@ -235,7 +237,7 @@ void JsonReader::readStringInto(QString* out)
             }
             // The text so far goes in first: a lone surrogate has no UTF-8 form of its own.
             if (out) {
-                *out += QString::fromUtf8(utf8);
+                *out += Utf8Text(utf8);
                 utf8.clear();
                 *out += QChar(char16_t(code));
             }
@@ -246,7 +248,7 @@ void JsonReader::readStringInto(QString* out)
         }
     }
     if (out)
-        *out += QString::fromUtf8(utf8);
+        *out += Utf8Text(utf8);
 }
 
 QVariant JsonReader::readNumber()

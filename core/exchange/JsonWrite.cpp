@@ -1,5 +1,6 @@
 // The writing half of the dump's JSON: texts and values as the dump holds them.
 #include "core/exchange/Json.h"
+#include "core/text/Utf8Text.h"
 
 #include <QDate>
 
@@ -76,7 +77,7 @@ void AppendJsonValue(QByteArray& out, const QVariant& value)
         return;
     case QMetaType::QByteArray:
         // A value SQLite kept as bytes in a text field: its text, as the windows show it.
-        AppendJsonString(out, QString::fromUtf8(value.toByteArray()));
+        AppendJsonString(out, Utf8Text(value.toByteArray()));
         return;
     default:
         AppendJsonString(out, value.toString());

@@ -2,6 +2,7 @@
 
 #include "core/engine/DbError.h"
 #include "core/jet/JetFile.h"
+#include "core/text/Utf8Text.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -219,7 +220,7 @@ struct JetFileReader::File {
         if (!converted)
             damaged(QStringLiteral("a text cannot be read"));
         // An empty text is a text, not Null.
-        QString s = QString::fromUtf8(converted);
+        QString s = Utf8Text(converted, qsizetype(std::strlen(converted)));
         g_free(converted);
         return s.isNull() ? QStringLiteral("") : s;
     }

@@ -1,6 +1,7 @@
 #include "core/engine/pg/PgValues.h"
 
 #include "core/engine/DbError.h"
+#include "core/text/Utf8Text.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -124,7 +125,7 @@ QVariant decode(const char* p, int length, Oid type)
         return numericValue(p);
     default:
         if (isText(type))
-            return QVariant(QString::fromUtf8(p, length));
+            return QVariant(Utf8Text(p, length));
         return QVariant(QByteArray(p, length));
     }
 }

@@ -1,5 +1,7 @@
 #include "core/engine/sqlite/SqliteStatement.h"
 
+#include "core/text/Utf8Text.h"
+
 #include <QByteArray>
 
 #include <sqlite3.h>
@@ -53,8 +55,7 @@ QVariant ColumnValue(sqlite3_stmt* stmt, int column)
         return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, column)),
                                    sqlite3_column_bytes(stmt, column)));
     default:
-        return QVariant(
-            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
-                              sqlite3_column_bytes(stmt, column)));
+        return QVariant(Utf8Text(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
+                                 sqlite3_column_bytes(stmt, column)));
     }
 }
