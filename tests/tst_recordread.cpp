@@ -230,7 +230,8 @@ private slots:
             "ǆ title",
             "\u212A (Kelvin)",
             "k (Kelvin)",
-            QString(QChar(0xE000)) + "private"};
+            QString(QChar(0xE000)) + "private",
+            QString(QChar(0xFEFF)) + "zero-width no-break space first"};
     }
 
     void titleListOrderIsTheCaseInsensitiveCompare()

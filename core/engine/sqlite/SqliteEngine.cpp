@@ -12,7 +12,6 @@
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
-#include <QSqlRecord>
 
 #include <sqlite3.h>
 
@@ -43,22 +42,6 @@ sqlite3* handleOf(const QSqlDatabase& db)
     if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
         return nullptr;
     return *static_cast<sqlite3* const*>(v.data());
-}
-
-// Dates are stored as "yyyy-mm-dd" texts, which SQLite's date functions read as dates.
-QVariantList storable(const QVariantList& values)
-{
-    QVariantList out;
-    out.reserve(values.size());
-    for (const QVariant& v : values) {
-        if (v.typeId() == QMetaType::QDate)
-            out << v.toDate().toString(Qt::ISODate);
-        else if (v.typeId() == QMetaType::QDateTime)
-            out << v.toDateTime().date().toString(Qt::ISODate);
-        else
-            out << v;
-    }
-    return out;
 }
 
 using Sql::Bracketed;
@@ -194,10 +177,23 @@ void SqliteEngine::checkWritable() const
                           .arg(folder));
 }
 
-QSqlQuery SqliteEngine::write(const QString& sql, const QVariantList& values)
+// Through SQLite's own interface, so that texts are bound as UTF-8 (see BindValue).
+SqliteEngine::Written SqliteEngine::write(const QString& sql, const QVariantList& values)
 {
     checkWritable();
-    return run(sql, storable(values));
+    const Statement statement(m_handle, sql);
+    bindAll(statement, values);
+    if (sqlite3_step(statement.get()) != SQLITE_DONE)
+        throw StatementError(m_handle);
+    return {sqlite3_changes64(m_handle), sqlite3_last_insert_rowid(m_handle)};
+}
+
+void SqliteEngine::bindAll(const Statement& statement, const QVariantList& values) const
+{
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        if (BindValue(statement.get(), int(i) + 1, values.at(i)) != SQLITE_OK)
+            throw StatementError(m_handle);
+    }
 }
 
 qint64 SqliteEngine::insert(const QString& table, const QStringList& fields,
@@ -215,7 +211,7 @@ qint64 SqliteEngine::insert(const QString& table, const QStringList& fields,
         sql += QStringLiteral(" (") + columns.join(',') + QStringLiteral(") VALUES (") +
                marks.join(',') + QLatin1Char(')');
     }
-    return write(sql, values).lastInsertId().toLongLong();
+    return write(sql, values).lastKey;
 }
 
 void SqliteEngine::update(const QString& table, qint64 key, const QStringList& fields,
@@ -224,37 +220,40 @@ void SqliteEngine::update(const QString& table, qint64 key, const QStringList& f
     QStringList sets;
     for (const QString& f : fields)
         sets << Bracketed(f) + QStringLiteral(" = ?");
-    const QSqlQuery q =
-        write(QStringLiteral("UPDATE ") + Bracketed(table) + QStringLiteral(" SET ") +
-                  sets.join(',') + QStringLiteral(" WHERE rowid = ?"),
-              QVariantList(values) << key);
+    const Written w = write(QStringLiteral("UPDATE ") + Bracketed(table) + QStringLiteral(" SET ") +
+                                sets.join(',') + QStringLiteral(" WHERE rowid = ?"),
+                            QVariantList(values) << key);
     // Another program deleted the row since it was read: the save went nowhere.
-    if (!fields.isEmpty() && q.numRowsAffected() == 0)
+    if (!fields.isEmpty() && w.changes == 0)
         throw RowConflict(RowConflict::Deleted, false);
 }
 
 void SqliteEngine::remove(const QString& table, qint64 key)
 {
-    const QSqlQuery q = write(QStringLiteral("DELETE FROM ") + Bracketed(table) +
-                                  QStringLiteral(" WHERE rowid = ?"),
-                              {key});
-    if (q.numRowsAffected() == 0)
+    const Written w = write(QStringLiteral("DELETE FROM ") + Bracketed(table) +
+                                QStringLiteral(" WHERE rowid = ?"),
+                            {key});
+    if (w.changes == 0)
         throw RowConflict(RowConflict::Deleted, true);
 }
 
 Engine::Rows SqliteEngine::query(const QString& sql, const QVariantList& values)
 {
     // The program's dialect is SQLite's own.
-    QSqlQuery q = run(sql, storable(values));
+    const Statement statement(m_handle, sql);
+    bindAll(statement, values);
     Rows rows;
-    const int columns = q.record().count();
-    while (q.next()) {
+    const int columns = sqlite3_column_count(statement.get());
+    int step;
+    while ((step = sqlite3_step(statement.get())) == SQLITE_ROW) {
         QVariantList row;
         row.reserve(columns);
         for (int c = 0; c < columns; ++c)
-            row << q.value(c);
+            row << ColumnValue(statement.get(), c);
         rows << row;
     }
+    if (step != SQLITE_DONE)
+        throw StatementError(m_handle);
     return rows;
 }
 

@@ -9,7 +9,8 @@
 struct sqlite3;
 
 // One open Vantor database file. Rows are read through SQLite's own interface, because sets
-// run to a hundred thousand rows; writes and one-off statements go through Qt SQL.
+// run to a hundred thousand rows, and written through it, so that every text is bound as UTF-8;
+// the schema and one-off statements go through Qt SQL.
 class SqliteEngine final : public Engine {
 public:
     // Opens the file, creating it with the schema when no file exists at the path and mode
@@ -59,7 +60,12 @@ private:
     void createSchema();
     // Runs a statement that changes the file: refused when the file may no longer be written
     // or another program kept the write lock of this command.
-    QSqlQuery write(const QString& sql, const QVariantList& values);
+    struct Written {
+        qint64 changes; // rows the statement changed
+        qint64 lastKey; // the key of the last row inserted
+    };
+    Written write(const QString& sql, const QVariantList& values);
+    void bindAll(const Statement& statement, const QVariantList& values) const;
     void checkWritable() const;
 
     // The statements that read whole rows of one table by key, prepared once per table.

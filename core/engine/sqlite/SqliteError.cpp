@@ -35,10 +35,14 @@ QString reasonFor(int code)
 
 QString DescribeSqlError(const QSqlError& error)
 {
-    const QString words = error.databaseText();
     bool known = false;
-    const int code = error.nativeErrorCode().toInt(&known) & 0xff;
-    const QString reason = known ? reasonFor(code) : QString();
+    const int code = error.nativeErrorCode().toInt(&known);
+    return known ? DescribeSqliteFailure(code, error.databaseText()) : error.databaseText();
+}
+
+QString DescribeSqliteFailure(int code, const QString& words)
+{
+    const QString reason = reasonFor(code & 0xff);
     if (reason.isEmpty())
         return words;
     return words.isEmpty() ? reason : reason + QStringLiteral(" (") + words + QLatin1Char(')');

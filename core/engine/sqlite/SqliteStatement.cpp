@@ -1,14 +1,65 @@
 #include "core/engine/sqlite/SqliteStatement.h"
 
+#include "core/engine/sqlite/SqliteError.h"
 #include "core/text/Utf8Text.h"
 
 #include <QByteArray>
+#include <QDate>
+#include <QDateTime>
 
 #include <sqlite3.h>
 
+namespace {
+// NULL where the Qt driver would bind NULL: no value, or a null text, date or byte array.
+bool boundAsNull(const QVariant& v)
+{
+    if (!v.isValid() || v.isNull())
+        return true;
+    switch (v.typeId()) {
+    case QMetaType::QString:
+        return v.toString().isNull();
+    case QMetaType::QByteArray:
+        return v.toByteArray().isNull();
+    case QMetaType::QDate:
+        return !v.toDate().isValid();
+    default:
+        return false;
+    }
+}
+} // namespace
+
 DbError StatementError(sqlite3* db)
 {
-    return DbError(QString::fromUtf8(sqlite3_errmsg(db)));
+    return DbError(
+        DescribeSqliteFailure(sqlite3_extended_errcode(db), QString::fromUtf8(sqlite3_errmsg(db))));
+}
+int BindValue(sqlite3_stmt* st, int column, const QVariant& v)
+{
+    if (boundAsNull(v))
+        return sqlite3_bind_null(st, column);
+    switch (v.typeId()) {
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return sqlite3_bind_int64(st, column, v.toLongLong());
+    case QMetaType::Double:
+        return sqlite3_bind_double(st, column, v.toDouble());
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = v.toByteArray();
+        return sqlite3_bind_blob(st, column, bytes.constData(), int(bytes.size()),
+                                 SQLITE_TRANSIENT);
+    }
+    default: {
+        const QString text = v.typeId() == QMetaType::QDate ? v.toDate().toString(Qt::ISODate)
+                             : v.typeId() == QMetaType::QDateTime
+                                 ? v.toDateTime().date().toString(Qt::ISODate)
+                                 : v.toString();
+        const QByteArray utf8 = text.toUtf8();
+        return sqlite3_bind_text(st, column, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    }
+    }
 }
 
 Statement::Statement(sqlite3* db, const QString& sql)

@@ -11,6 +11,11 @@ struct sqlite3_stmt;
 // SQLite's own words for the last failure on a connection.
 DbError StatementError(sqlite3* db);
 
+// Binds a value as the engine stores it: NULL where the Qt driver would bind NULL, dates as
+// "yyyy-mm-dd" texts, texts as UTF-8. (Texts bound as UTF-16 lose a leading U+FEFF, which
+// SQLite takes for a byte order mark.)
+int BindValue(sqlite3_stmt* stmt, int column, const QVariant& v);
+
 // A prepared statement, finalized on every way out.
 class Statement {
 public:
