@@ -39,8 +39,8 @@ void NotesDialog::makeFileRow(const char* labelName, int top, FileUse use)
 {
     m_use = use;
     txtFile = makeLineEdit("txtFile", 1080, top, 4050);
-    labelFor(txtFile, labelName, QStringLiteral("File"), 180, top, 780);
-    cmdBrowse = makeButton("cmdBrowse", QStringLiteral("Browse..."), 5220, top - 15, 1110, 345);
+    labelFor(txtFile, labelName, QStringLiteral("&File"), 180, top, 780);
+    cmdBrowse = makeButton("cmdBrowse", QStringLiteral("&Browse..."), 5220, top - 15, 1110, 345);
     connect(cmdBrowse, &QPushButton::clicked, this, &NotesDialog::cmdBrowse_Click);
 }
 

@@ -23,13 +23,14 @@ frmExportNotes::frmExportNotes(QWidget* parent, const NotesSource& source)
     Frame1 = new QGroupBox(QStringLiteral("Export"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     SetGeometryTwips(Frame1, 120, 60, 6210, 735);
-    optTitle = new QRadioButton(QStringLiteral("All versions of the title"), Frame1);
+    optTitle = new QRadioButton(QStringLiteral("&All versions of the title"), Frame1);
     optTitle->setObjectName(QStringLiteral("optTitle"));
     SetGeometryTwips(optTitle, 120, 330, 2895, 285);
     const bool oneVersion = source.releaseId >= 0;
     optVersion = new QRadioButton(
-        oneVersion ? QStringLiteral("The selected version, %1").arg(source.release.simplified())
-                   : QStringLiteral("The selected version"),
+        oneVersion ? QStringLiteral("The &selected version, %1")
+                         .arg(source.release.simplified().replace(QLatin1Char('&'), "&&"))
+                   : QStringLiteral("The &selected version"),
         Frame1);
     optVersion->setObjectName(QStringLiteral("optVersion"));
     SetGeometryTwips(optVersion, 3120, 330, 2970, 285);
@@ -41,7 +42,7 @@ frmExportNotes::frmExportNotes(QWidget* parent, const NotesSource& source)
     for (const NotesFormatInfo& info : NotesFormats())
         cboFormat->addItem(QLatin1String(info.caption));
     SetGeometryTwips(cboFormat, 1080, 900, 5250, 315);
-    labelFor(cboFormat, "Label1", QStringLiteral("Format"), 180, 900, 780);
+    labelFor(cboFormat, "Label1", QStringLiteral("F&ormat"), 180, 900, 780);
     makeFileRow("Label2", 1320, FileUse::Save);
     makeOkCancel(3840, 1860, {optTitle, optVersion, cboFormat, txtFile, cmdBrowse});
     connect(cboFormat, &QComboBox::currentIndexChanged, this, &frmExportNotes::cboFormat_Click);

@@ -55,7 +55,8 @@ frmExportProblems::frmExportProblems(QWidget* parent, const QString& database, q
     makeLabel("lblProblems", QStringLiteral("Problems of"), 180, 600, 1050, 210);
     const QFontMetrics metrics(font());
     optThisTitle = new QRadioButton(
-        metrics.elidedText(QStringLiteral("This title: ") + title, Qt::ElideRight, twips(5000)),
+        metrics.elidedText(QStringLiteral("This title: ") + QString(title).replace('&', "&&"),
+                           Qt::ElideRight, twips(5000)),
         this);
     optThisTitle->setObjectName(QStringLiteral("optThisTitle"));
     optThisTitle->setAccessibleName(QStringLiteral("This title: ") + title);
@@ -71,10 +72,9 @@ frmExportProblems::frmExportProblems(QWidget* parent, const QString& database, q
     (softwareId ? optThisTitle : optAllTitles)->setChecked(true);
 
     QLabel* lblFile = makeLabel("lblFile", QStringLiteral("&Save as"), 180, 1380, 1050, 210);
-    txtFile = makeLineEdit("txtFile", 1320, 1320, 4695);
+    txtFile = makeLineEdit("txtFile", 1320, 1320, 3780);
     NameByLabel(lblFile, txtFile);
-    cmdBrowse = makeButton("cmdBrowse", QStringLiteral("..."), 6060, 1335, 375, 285);
-    cmdBrowse->setAccessibleName(QStringLiteral("Browse"));
+    cmdBrowse = makeButton("cmdBrowse", QStringLiteral("&Browse..."), 5220, 1305, 1110, 345);
     cmdBrowse->setToolTip(QStringLiteral("Choose where to save"));
     makeOkCancel(3960, 1800);
     SetTabOrder({cboFormat, optThisTitle, optAllTitles, txtFile, cmdBrowse, cmdOK, cmdCancel});

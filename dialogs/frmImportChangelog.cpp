@@ -22,7 +22,7 @@ frmImportChangelog::frmImportChangelog(QWidget* parent, Connection* connection,
     cboTitle->addItems(titles);
     cboTitle->setCurrentText(shownTitle);
     SetGeometryTwips(cboTitle, 1080, 120, 5250, 315);
-    labelFor(cboTitle, "Label1", QStringLiteral("Title"), 180, 120, 780);
+    labelFor(cboTitle, "Label1", QStringLiteral("&Title"), 180, 120, 780);
     makeFileRow("Label2", 540, FileUse::Open);
     makeOkCancel(3840, 1020, {cboTitle, txtFile, cmdBrowse});
 }

@@ -30,10 +30,9 @@ frmImportProblems::frmImportProblems(QWidget* parent, Connection* connection, qi
       m_connection(connection), m_softwareId(softwareId), m_title(title), m_shown(std::move(shown))
 {
     QLabel* lblFile = makeLabel("lblFile", QStringLiteral("CSV &file"), 180, 180, 1050, 210);
-    txtFile = makeLineEdit("txtFile", 1320, 120, 4695);
+    txtFile = makeLineEdit("txtFile", 1320, 120, 3780);
     NameByLabel(lblFile, txtFile);
-    cmdBrowse = makeButton("cmdBrowse", QStringLiteral("..."), 6060, 135, 375, 285);
-    cmdBrowse->setAccessibleName(QStringLiteral("Browse"));
+    cmdBrowse = makeButton("cmdBrowse", QStringLiteral("&Browse..."), 5220, 105, 1110, 345);
     cmdBrowse->setToolTip(QStringLiteral("Choose the file to import"));
 
     makeLabel("lblInto", QStringLiteral("Add to"), 180, 600, 1050, 210);

@@ -98,9 +98,9 @@ DIALOGS = [
            [("combo box", "Title"), box("File"), button("Browse..."), OK, CANCEL]),
     Dialog(VERSIONS, button("Print"), ["space", "Up", "Up", "Return"], "Export Problems",
            [("combo box", "Format"), ("radio button", "This title: Screen Reader Title"), box("Save as"),
-            button("Browse"), OK, CANCEL]),
+            button("Browse..."), OK, CANCEL]),
     Dialog(VERSIONS, button("Print"), ["space", "Up", "Return"], "Import Problems",
-           [box("CSV file"), button("Browse"), OK, CANCEL]),
+           [box("CSV file"), button("Browse..."), OK, CANCEL]),
 ]
 
 
