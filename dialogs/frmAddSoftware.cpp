@@ -1,5 +1,6 @@
 #include "dialogs/frmAddSoftware.h"
 
+#include "core/data/Connection.h"
 #include "core/data/RecordSource.h"
 #include "core/sql/SqlText.h"
 #include "widgets/DbCommand.h"
@@ -10,6 +11,7 @@
 namespace {
 const QString kTitleField = QStringLiteral("SoftwareTitle");
 const QString kIdField = QStringLiteral("SoftwareID");
+const QString kTableName = QStringLiteral("Software");
 
 QString titleGone(const QString& title)
 {
@@ -39,6 +41,9 @@ bool frmAddSoftware::loadRecord()
 
 bool frmAddSoftware::isDuplicate(const QString& title) const
 {
+    // Until the command ends no one else may add or rename a title: the check and the save
+    // are one step, and two people adding one title at once get one title and one refusal.
+    set()->connection()->engine().lockForAdding(kTableName);
     // Read through a record source of its own on the same connection, so that a refused title
     // leaves the shown title's row, and the comments bound to it, where they are.
     RecordSource others(QStringLiteral("dataOtherTitles"));

@@ -62,6 +62,9 @@ void frmVantor::cmdDeleteSoftware_Click()
     // Only the title's row is deleted; the database removes its versions, their changes and
     // files, and its problems with it.
     const bool ok = RunCommand(connection(), [&] {
+        // Typing in the title's problem and comments is settled first, as at any move, so that
+        // the delete finds those rows as this window wrote them.
+        dataProblems->SavePending();
         dataSoftware->setRecordSource(Sql::kAllSoftware);
         dataSoftware->Refresh();
         FindRow(dataSoftware, Sql::TitleCriterion(title),

@@ -30,7 +30,11 @@ RecordSource::RecordSource(const QString& name, QObject* parent) : QObject(paren
     setObjectName(name);
 }
 
-RecordSource::~RecordSource() = default;
+RecordSource::~RecordSource()
+{
+    for (qint64 key : std::as_const(m_held))
+        engine().holdRead(m_table, key, false);
+}
 
 void RecordSource::setConnectionString(const QString& text)
 {

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -118,6 +119,10 @@ private:
     void collectBound();
     void onRolledBack();
     void onCommitted();
+    // Keeps, for the check of a later save, the row of key as read when its typing began;
+    // released once that typing is saved or left behind.
+    void holdRead(qint64 key);
+    void releaseRead(qint64 key);
     // After a rollback: the row of key is current again, or the nearest when it is gone.
     void standOn(qint64 key);
     // Writes the pending values of the current row; false when it was deleted by someone else
@@ -147,6 +152,8 @@ private:
     // A row whose save was refused because someone else deleted it: the set keeps standing on
     // it, so that the typing stays in the boxes to be copied, until the next save leaves it.
     qint64 m_goneKey = -1;
+    // The rows whose reading the engine holds for typing of this source not yet saved.
+    QSet<qint64> m_held;
 
     struct Binding {
         BoundField* box;

@@ -81,6 +81,7 @@ bool RecordSource::updateCurrent(const QStringList& fields, const QVariantList& 
     if (key >= 0 && key == m_goneKey) {
         // The user was told the row is gone; moving on leaves the typing behind.
         m_goneKey = -1;
+        releaseRead(key);
         dropEdit();
         for (const Binding& b : m_bindings)
             b.box->setBoundModified(false);
@@ -112,6 +113,7 @@ void RecordSource::afterWrite(qint64 key)
 {
     dropEdit();
     m_unsaved.remove(key);
+    releaseRead(key);
     m_rows.forget();
     for (const Binding& b : m_bindings)
         b.box->setBoundModified(false);
@@ -208,6 +210,11 @@ void RecordSource::onRolledBack()
         return;
     const qint64 key = currentKey();
     const bool adding = m_state == EditState::Adding;
+    // The rows are read again below: typing not yet saved keeps the row it was typed over.
+    if (key >= 0 && hasPendingEdit())
+        holdRead(key);
+    for (auto it = m_unsaved.cbegin(); it != m_unsaved.cend(); ++it)
+        holdRead(it.key());
     try {
         runKeys();
     } catch (const DbError&) {
@@ -241,4 +248,18 @@ void RecordSource::standOn(qint64 key)
         m_pos = int(found - m_keys.begin());
     else
         m_pos = std::clamp(m_pos, 0, int(m_keys.size()));
+}
+
+void RecordSource::holdRead(qint64 key)
+{
+    if (key < 0 || m_held.contains(key))
+        return;
+    engine().holdRead(m_table, key, true);
+    m_held.insert(key);
+}
+
+void RecordSource::releaseRead(qint64 key)
+{
+    if (m_held.remove(key))
+        engine().holdRead(m_table, key, false);
 }

@@ -76,7 +76,17 @@ public:
     // all of them, and on a server many rows sent at once. Their keys, in the order of rows.
     virtual std::vector<qint64> insertRows(const QString& table, const QStringList& fields,
                                            const std::vector<QVariantList>& rows) = 0;
+    // A delete is refused as well when a row it takes with it (Cascade.h) changed since this
+    // engine gave it out.
     virtual void remove(const QString& table, qint64 key) = 0;
+
+    // The row of key holds unsaved typing: until released, reading it again keeps, for the
+    // check of its save, the row as the typing found it. Holds are counted.
+    virtual void holdRead(const QString& table, qint64 key, bool hold) = 0;
+    // Takes for the rest of the command the right to add rows to table alone, so that a check
+    // for a duplicate read after it and the insert are one step no one else's insert can come
+    // between. Refused with the reason when the command could not take the right to write.
+    virtual void lockForAdding(const QString& table) = 0;
 
     // The outermost transaction of a command. begin takes the right to write at once where
     // the engine can wait for it there; when it is refused, reading still works and each

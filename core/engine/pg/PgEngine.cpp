@@ -1,5 +1,6 @@
 #include "core/engine/pg/PgEngine.h"
 
+#include "core/engine/Cascade.h"
 #include "core/engine/DbError.h"
 #include "core/engine/pg/PgSchema.h"
 
@@ -128,7 +129,7 @@ void PgEngine::readRows(const QString& name, const qint64* keys, int count, QVar
             out[c] = r.value(row, int(c) + 2);
         present[i] = 1;
         // Shown now, so a save of this row must find it as it is now.
-        remember(t, keys[i], r.integer(row, 1));
+        m_bases.read(t.name, keys[i], r.integer(row, 1));
     });
 }
 
@@ -141,7 +142,12 @@ std::vector<qint64> PgEngine::scanFields(const QString& name, const QString& whe
                                          const QStringList& fields, const FieldsSink& row)
 {
     const PgTable& t = table(name);
-    const PgStatement s = setSelect(t, columnList(t, fields), where);
+    // A list's lines carry their rows' versions, so that a delete from the list is checked;
+    // a set of keys alone comes from the index.
+    const bool versioned = !fields.isEmpty();
+    const int first = versioned ? 2 : 1;
+    const PgStatement s = setSelect(
+        t, (versioned ? QByteArray(", row_version") : QByteArray()) + columnList(t, fields), where);
     const PgResult r = exec(s);
     std::vector<qint64> out;
     out.reserve(size_t(r.rows()));
@@ -149,10 +155,13 @@ std::vector<qint64> PgEngine::scanFields(const QString& name, const QString& whe
     std::vector<QVariant> values(size_t(fields.size()) + liked);
     for (int i = 0; i < r.rows(); ++i) {
         for (size_t f = 0; f < values.size(); ++f)
-            values[f] = r.value(i, int(f) + 1);
+            values[f] = r.value(i, int(f) + first);
         if (liked && !MeetsClientLikes(s.clientLikes, values.data() + fields.size()))
             continue;
-        out.push_back(r.integer(i, 0));
+        const qint64 key = r.integer(i, 0);
+        if (versioned)
+            m_bases.read(t.name, key, r.integer(i, 1));
+        out.push_back(key);
         row(values.data());
     }
     return out;
@@ -189,24 +198,6 @@ std::vector<qint64> PgEngine::keysWhereEqual(const QString& name, const QString&
     return out;
 }
 
-void PgEngine::remember(const PgTable& t, qint64 key, qint64 version)
-{
-    auto& versions = m_versions[&t];
-    int& slot = versions[key];
-    if (m_inTransaction && slot != int(version))
-        m_replaced.push_back({&t, key, slot});
-    slot = int(version);
-}
-
-int PgEngine::versionOf(const PgTable& t, qint64 key) const
-{
-    const auto table = m_versions.find(&t);
-    if (table == m_versions.end())
-        return 0;
-    const auto it = table->second.find(key);
-    return it == table->second.end() ? 0 : it->second;
-}
-
 RowConflict PgEngine::conflict(const PgTable& t, qint64 key, bool deleting)
 {
     const PgResult r =
@@ -217,8 +208,36 @@ RowConflict PgEngine::conflict(const PgTable& t, qint64 key, bool deleting)
     // The user has been told and still has the typing: a second save means it, and replaces
     // the version they were told of (not one made after it). This command changed nothing, so
     // its rollback keeps what was learnt.
-    m_versions[&t][key] = int(r.integer(0, 0));
+    m_bases.learn(t.name, key, r.integer(0, 0));
     return RowConflict(RowConflict::Changed, deleting);
+}
+
+bool PgEngine::cascadeChanged(const PgTable& t, const std::vector<qint64>& keys)
+{
+    bool changed = false;
+    for (const CascadeLink& link : CascadeLinks()) {
+        if (keys.empty() || link.parent != t.name)
+            continue;
+        const PgTable& child = table(link.child);
+        const PgResult r = exec({"SELECT " + quoted(child.key()) + ", row_version FROM " +
+                                     quoted(child.table) + " WHERE " + column(child, link.field) +
+                                     " = ANY($1) ORDER BY " + quoted(child.key()) + " FOR UPDATE",
+                                 {QVariant::fromValue(KeyArray(keys.begin(), keys.end()))}});
+        std::vector<qint64> childKeys;
+        for (int i = 0; i < r.rows(); ++i) {
+            const qint64 key = r.integer(i, 0);
+            const qint64 version = r.integer(i, 1);
+            const qint64 read = m_bases.of(child.name, key);
+            // A row never shown here was never read, so it cannot have changed since.
+            if (read && read != version) {
+                m_bases.learn(child.name, key, version);
+                changed = true;
+            }
+            childKeys.push_back(key);
+        }
+        changed = cascadeChanged(child, childKeys) || changed;
+    }
+    return changed;
 }
 
 qint64 PgEngine::insert(const QString& name, const QStringList& fields, const QVariantList& values)
@@ -240,7 +259,7 @@ qint64 PgEngine::insert(const QString& name, const QStringList& fields, const QV
                                      "table \"%1\" left it out.")
                           .arg(QString::fromUtf8(t.table)));
     const qint64 key = r.integer(0, 0);
-    remember(t, key, r.integer(0, 1));
+    m_bases.wrote(t.name, key, r.integer(0, 1));
     return key;
 }
 
@@ -261,14 +280,14 @@ void PgEngine::update(const QString& name, qint64 key, const QStringList& fields
                      " = $" + QByteArray::number(++n);
     params << key;
     // A row this engine never gave out cannot have been shown, so there is nothing to compare.
-    if (const int version = versionOf(t, key)) {
+    if (const qint64 version = m_bases.of(t.name, key)) {
         sql += " AND row_version = $" + QByteArray::number(++n);
         params << version;
     }
     const PgResult r = exec({sql + " RETURNING row_version", params});
     if (r.rows() == 0)
         throw conflict(t, key, false);
-    remember(t, key, r.integer(0, 0));
+    m_bases.wrote(t.name, key, r.integer(0, 0));
 }
 
 void PgEngine::remove(const QString& name, qint64 key)
@@ -276,13 +295,32 @@ void PgEngine::remove(const QString& name, qint64 key)
     const PgTable& t = table(name);
     QByteArray sql = "DELETE FROM " + quoted(t.table) + " WHERE " + quoted(t.key()) + " = $1";
     QVariantList params{key};
-    if (const int version = versionOf(t, key)) {
+    if (const qint64 version = m_bases.of(t.name, key)) {
         sql += " AND row_version = $2";
         params << version;
     }
+    if (cascadeChanged(t, {key}))
+        throw RowConflict(RowConflict::Changed, true);
     const PgResult r = exec({sql + " RETURNING 1", params});
     if (r.rows() == 0)
         throw conflict(t, key, true);
+}
+
+void PgEngine::holdRead(const QString& name, qint64 key, bool hold)
+{
+    const PgTable& t = table(name);
+    if (hold)
+        m_bases.hold(t.name, key);
+    else
+        m_bases.release(t.name, key);
+}
+
+void PgEngine::lockForAdding(const QString& name)
+{
+    const PgTable& t = table(name);
+    // Concurrent inserts take ROW EXCLUSIVE, which this mode waits for and then keeps out: the
+    // check that follows sees every row committed before it.
+    exec({"LOCK TABLE " + quoted(t.table) + " IN SHARE ROW EXCLUSIVE MODE", {}});
 }
 
 void PgEngine::begin()
@@ -296,7 +334,7 @@ void PgEngine::begin()
     m_begun = false;
     m_snapshot = false;
     m_failedBy.clear();
-    m_replaced.clear();
+    m_bases.begin();
 }
 
 void PgEngine::beginSnapshot()
@@ -311,7 +349,7 @@ void PgEngine::commit()
         return;
     if (!m_begun) {
         m_inTransaction = false;
-        m_replaced.clear();
+        m_bases.commit();
         return;
     }
     QByteArray tag;
@@ -334,7 +372,7 @@ void PgEngine::commit()
                                            : m_failedBy);
     }
     m_inTransaction = false;
-    m_replaced.clear();
+    m_bases.commit();
 }
 
 void PgEngine::rollback()
@@ -347,14 +385,7 @@ void PgEngine::rollback()
         }
     }
     m_inTransaction = false;
-    for (auto it = m_replaced.rbegin(); it != m_replaced.rend(); ++it) {
-        auto& versions = m_versions[it->table];
-        if (it->version)
-            versions[it->key] = it->version;
-        else
-            versions.erase(it->key);
-    }
-    m_replaced.clear();
+    m_bases.rollback();
 }
 
 Engine::Rows PgEngine::query(const QString& sql, const QVariantList& values)

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "core/engine/Engine.h"
+#include "core/engine/RowBases.h"
 #include "core/engine/pg/PgLink.h"
 #include "core/engine/pg/PgSql.h"
 
 #include <memory>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -47,6 +47,9 @@ public:
     // An update or delete names the version of the row that was read, and one that finds
     // another is refused as RowConflict.
     void remove(const QString& table, qint64 key) override;
+    void holdRead(const QString& table, qint64 key, bool hold) override;
+    // A lock on the table that lets readers on and keeps every other writer out.
+    void lockForAdding(const QString& table) override;
     void update(const QString& table, qint64 key, const QStringList& fields,
                 const QVariantList& values) override;
     qint64 insert(const QString& table, const QStringList& fields,
@@ -73,11 +76,11 @@ private:
     // take(index in keys, result, row).
     template <typename Take>
     void readKeyed(const QByteArray& select, const qint64* keys, int count, Take&& take);
-    // A version handed out for a row, kept until this engine writes the row again.
-    void remember(const PgTable& t, qint64 key, qint64 version);
-    int versionOf(const PgTable& t, qint64 key) const;
     // An update or delete of key that changed nothing: whom to blame.
     RowConflict conflict(const PgTable& t, qint64 key, bool deleting);
+    // Whether a row that deleting keys of t would take with it changed since it was read; the
+    // rows are locked until the command ends, and what changed is learnt for a second delete.
+    bool cascadeChanged(const PgTable& t, const std::vector<qint64>& keys);
 
     PgLink m_link;
     bool m_inTransaction = false;
@@ -85,12 +88,6 @@ private:
     bool m_snapshot = false; // the transaction reads one snapshot and writes nothing
     // The first failure of the open transaction: the server refuses everything after it.
     QString m_failedBy;
-    std::unordered_map<const PgTable*, std::unordered_map<qint64, int>> m_versions;
-    // The versions this transaction replaced, put back when it is rolled back.
-    struct Replaced {
-        const PgTable* table;
-        qint64 key;
-        int version; // 0: none was known
-    };
-    std::vector<Replaced> m_replaced;
+    // The row version of every row given out.
+    RowBases m_bases;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/engine/Engine.h"
+#include "core/engine/RowBases.h"
 #include "core/engine/sqlite/SqliteStatement.h"
 
 #include <memory>
@@ -37,6 +38,9 @@ public:
     std::vector<qint64> insertRows(const QString& table, const QStringList& fields,
                                    const std::vector<QVariantList>& rows) override;
     void remove(const QString& table, qint64 key) override;
+    void holdRead(const QString& table, qint64 key, bool hold) override;
+    // The write lock, taken where the command began.
+    void lockForAdding(const QString& table) override;
 
     void begin() override;
     void commit() override;
@@ -83,4 +87,6 @@ private:
     // Why the open command could not take the write lock; empty when it holds it.
     QString m_lockRefused;
     std::unordered_map<QString, std::unique_ptr<TableReader>> m_readers;
+    // The fingerprint of every row given out (SqliteBasis.cpp).
+    RowBases m_bases;
 };

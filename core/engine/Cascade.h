@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+// The rows a delete takes with it: each child table names its parent by a field whose foreign
+// key deletes the child with the parent (a title's versions and problems, a version's changes
+// and files). A delete is checked against every row it would remove.
+struct CascadeLink {
+    QString parent;
+    QString child;
+    QString field; // the child's field holding the parent's key
+};
+
+inline const std::vector<CascadeLink>& CascadeLinks()
+{
+    static const std::vector<CascadeLink> links = {
+        {QStringLiteral("Software"), QStringLiteral("Versions"), QStringLiteral("SoftwareID")},
+        {QStringLiteral("Software"), QStringLiteral("Problems"), QStringLiteral("SoftwareID")},
+        {QStringLiteral("Versions"), QStringLiteral("Changes"), QStringLiteral("ReleaseID")},
+        {QStringLiteral("Versions"), QStringLiteral("Files"), QStringLiteral("ReleaseID")},
+    };
+    return links;
+}
+
+// A table's name as the program spells it, whatever the letter case it was given in; other
+// names as given.
+inline QString VantorTableName(const QString& name)
+{
+    static const QString tables[] = {QStringLiteral("Software"), QStringLiteral("Versions"),
+                                     QStringLiteral("Changes"), QStringLiteral("Files"),
+                                     QStringLiteral("Problems")};
+    for (const QString& t : tables) {
+        if (t.compare(name, Qt::CaseInsensitive) == 0)
+            return t;
+    }
+    return name;
+}
