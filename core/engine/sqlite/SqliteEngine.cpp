@@ -214,29 +214,6 @@ qint64 SqliteEngine::insert(const QString& table, const QStringList& fields,
     return write(sql, values).lastKey;
 }
 
-void SqliteEngine::update(const QString& table, qint64 key, const QStringList& fields,
-                          const QVariantList& values)
-{
-    QStringList sets;
-    for (const QString& f : fields)
-        sets << Bracketed(f) + QStringLiteral(" = ?");
-    const Written w = write(QStringLiteral("UPDATE ") + Bracketed(table) + QStringLiteral(" SET ") +
-                                sets.join(',') + QStringLiteral(" WHERE rowid = ?"),
-                            QVariantList(values) << key);
-    // Another program deleted the row since it was read: the save went nowhere.
-    if (!fields.isEmpty() && w.changes == 0)
-        throw RowConflict(RowConflict::Deleted, false);
-}
-
-void SqliteEngine::remove(const QString& table, qint64 key)
-{
-    const Written w = write(QStringLiteral("DELETE FROM ") + Bracketed(table) +
-                                QStringLiteral(" WHERE rowid = ?"),
-                            {key});
-    if (w.changes == 0)
-        throw RowConflict(RowConflict::Deleted, true);
-}
-
 Engine::Rows SqliteEngine::query(const QString& sql, const QVariantList& values)
 {
     // The program's dialect is SQLite's own.
@@ -260,6 +237,7 @@ Engine::Rows SqliteEngine::query(const QString& sql, const QVariantList& values)
 void SqliteEngine::begin()
 {
     m_lockRefused.clear();
+    m_bases.begin();
     // The write lock is taken at the start, where the busy timeout waits for another program
     // to finish: once a command has read, SQLite cannot wait for the lock without risking a
     // deadlock and refuses at once.
@@ -300,10 +278,12 @@ void SqliteEngine::commit()
     QSqlDatabase d = db();
     if (!d.commit())
         throw DbError(DescribeSqlError(d.lastError()));
+    m_bases.commit();
 }
 
 void SqliteEngine::rollback()
 {
     m_lockRefused.clear();
     db().rollback();
+    m_bases.rollback();
 }

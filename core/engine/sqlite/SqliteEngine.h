@@ -1,17 +1,27 @@
 #pragma once
 
+#include "core/engine/DbError.h"
 #include "core/engine/Engine.h"
 #include "core/engine/RowBases.h"
 #include "core/engine/sqlite/SqliteStatement.h"
 
+#include <functional>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 struct sqlite3;
+struct sqlite3_value;
+
+// The fingerprint of a row's values (value(i) for each of count columns): what a save checks
+// that the row still is. Never 0.
+qint64 RowBasis(int count, const std::function<sqlite3_value*(int)>& value);
 
 // One open Vantor database file. Rows are read through SQLite's own interface, because sets
 // run to a hundred thousand rows, and written through it, so that every text is bound as UTF-8;
-// the schema and one-off statements go through Qt SQL.
+// the schema and one-off statements go through Qt SQL. Several programs may use one file at
+// once: a save or delete of a row that another changed or deleted since this engine gave it out
+// is refused (SqliteBasis.cpp).
 class SqliteEngine final : public Engine {
 public:
     // Opens the file, creating it with the schema when no file exists at the path and mode
@@ -71,6 +81,15 @@ private:
     Written write(const QString& sql, const QVariantList& values);
     void bindAll(const Statement& statement, const QVariantList& values) const;
     void checkWritable() const;
+    // "vantor_row_basis([a],[b],...)" over the table's columns: its rows' fingerprint in SQL.
+    QString basisSql(const QString& table);
+    // The fingerprint of the row of key as it is now; 0 when it is gone.
+    qint64 basisNow(const QString& table, qint64 key);
+    // An update or delete of key that changed nothing: whom to blame.
+    RowConflict conflict(const QString& table, qint64 key, bool deleting);
+    // Whether a row that deleting keys of table would take with it changed since it was read;
+    // what changed is learnt for a second delete.
+    bool cascadeChanged(const QString& table, const std::vector<qint64>& keys);
 
     // The statements that read whole rows of one table by key, prepared once per table.
     struct TableReader {
@@ -89,4 +108,5 @@ private:
     std::unordered_map<QString, std::unique_ptr<TableReader>> m_readers;
     // The fingerprint of every row given out (SqliteBasis.cpp).
     RowBases m_bases;
+    bool m_basisReady = false;
 };

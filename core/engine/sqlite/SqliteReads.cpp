@@ -2,6 +2,7 @@
 // SQLite's own interface, not QSqlQuery, because sets run to a hundred thousand rows.
 #include "core/engine/sqlite/SqliteEngine.h"
 
+#include "core/engine/Cascade.h"
 #include "core/sql/SqlText.h"
 
 #include <sqlite3.h>
@@ -136,7 +137,12 @@ void SqliteEngine::readRows(const QString& table, const qint64* keys, int count,
     TableReader& r = reader(table);
     const size_t columns = r.columns.size();
     const ReadScope scope(m_handle);
+    const QString name = VantorTableName(table);
     readKeyed(m_handle, r.range.get(), r.one.get(), keys, count, [&](int i, sqlite3_stmt* st) {
+        // Shown now, so a save of this row must find it as it is now.
+        m_bases.read(name, keys[i], RowBasis(int(columns), [&](int c) {
+                         return sqlite3_column_value(st, c + 1);
+                     }));
         QVariant* row = values + size_t(i) * columns;
         for (size_t c = 0; c < columns; ++c)
             row[c] = ColumnValue(st, int(c) + 1);
@@ -153,11 +159,18 @@ std::vector<qint64> SqliteEngine::keys(const QString& table, const QString& wher
 std::vector<qint64> SqliteEngine::scanFields(const QString& table, const QString& where,
                                              const QStringList& fields, const FieldsSink& row)
 {
-    const Statement q(m_handle, setSelect(fieldList(fields), table, where));
-    std::vector<QVariant> values(size_t(fields.size()));
+    // A list's lines carry their rows' fingerprints, so that a delete from the list is checked.
+    const QString name = VantorTableName(table);
+    const int count = int(fields.size());
+    const Statement q(
+        m_handle,
+        setSelect(fieldList(fields) + (count ? ", " + basisSql(table) : QString()), table, where));
+    std::vector<QVariant> values(static_cast<size_t>(count));
     return stepKeys(m_handle, q.get(), [&](sqlite3_stmt* st) {
-        for (size_t f = 0; f < values.size(); ++f)
-            values[f] = ColumnValue(st, int(f) + 1);
+        for (int f = 0; f < count; ++f)
+            values[size_t(f)] = ColumnValue(st, f + 1);
+        if (count)
+            m_bases.read(name, sqlite3_column_int64(st, 0), sqlite3_column_int64(st, count + 1));
         row(values.data());
     });
 }
