@@ -123,6 +123,7 @@ void RecordSource::CancelUpdate()
 {
     if (m_state == EditState::None)
         return;
+    releaseRead(currentKey());
     dropEdit();
     m_pos = std::clamp(m_pos, -1, int(m_keys.size()));
     setPosition(m_pos);

@@ -3,7 +3,7 @@
 void RowBases::set(const QString& table, qint64 key, qint64 basis)
 {
     qint64& slot = m_bases[table][key];
-    if (slot != basis)
+    if (m_inTransaction && slot != basis)
         m_replaced.push_back({table, key, slot});
     slot = basis;
 }
@@ -47,8 +47,21 @@ void RowBases::release(const QString& table, qint64 key)
         t->erase(it);
 }
 
+void RowBases::begin()
+{
+    m_inTransaction = true;
+    m_replaced.clear();
+}
+
+void RowBases::commit()
+{
+    m_inTransaction = false;
+    m_replaced.clear();
+}
+
 void RowBases::rollback()
 {
+    m_inTransaction = false;
     for (auto it = m_replaced.rbegin(); it != m_replaced.rend(); ++it) {
         auto& bases = m_bases[it->table];
         if (it->basis)

@@ -26,13 +26,14 @@ public:
     void release(const QString& table, qint64 key);
 
     // The outermost transaction: what it replaced is put back when it is rolled back.
-    void begin() { m_replaced.clear(); }
-    void commit() { m_replaced.clear(); }
+    void begin();
+    void commit();
     void rollback();
 
 private:
     void set(const QString& table, qint64 key, qint64 basis);
 
+    bool m_inTransaction = false;
     QHash<QString, QHash<qint64, qint64>> m_bases;
     QHash<QString, QHash<qint64, int>> m_holds;
     struct Replaced {
