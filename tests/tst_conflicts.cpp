@@ -15,8 +15,8 @@ const QString kRefused =
 const QString kChanged = RowConflict(RowConflict::Changed, false).text();
 const QString kNotDeleted = RowConflict(RowConflict::Changed, true).text();
 
-// A title with two problems and a version with a change and a needed file, and a second title;
-// the window is open on the first, its version chosen.
+// A title with two problems and a version with a change, and a second title; the window is open
+// on the first.
 struct Shared {
     Shared()
     {
@@ -26,18 +26,18 @@ struct Shared {
         second = db.addProblem(title, "second problem", "second solution");
         release = db.addVersion(title, "1.0", QDate(2020, 1, 1));
         change = db.addChange(release, "our change");
-        file = db.addFile(release, "A.DLL", "1.0", QDate(2020, 1, 1));
         w = env.openWindow("Shared");
         w->tabGeneral->setCurrentIndex(1);
     }
-    // One committed command of the other user.
-    void other(const QStringList& command)
+    // One committed command of the other user; what it printed.
+    QString other(const QStringList& command)
     {
         QProcess p;
         p.start(QStringLiteral(VANTOR_SECOND_USER), QStringList{env.dbPath()} + command);
         const bool done = p.waitForFinished(60000);
         const QByteArray err = p.readAllStandardError();
-        QVERIFY2(done && p.exitCode() == 0, err.constData());
+        [&] { QVERIFY2(done && p.exitCode() == 0, err.constData()); }();
+        return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
     }
     QVariant stored(const char* table, const char* field, qint64 key)
     {
@@ -62,7 +62,7 @@ struct Shared {
 
     TestEnv env;
     CoreEnv& db = env;
-    qint64 title = 0, gone = 0, first = 0, second = 0, release = 0, change = 0, file = 0;
+    qint64 title = 0, gone = 0, first = 0, second = 0, release = 0, change = 0;
     std::unique_ptr<MainWindow> w;
 };
 } // namespace
@@ -112,12 +112,15 @@ private slots:
     void deleteFromAListOverAnotherUsersChange()
     {
         Shared t;
-        t.w->lstVersionDate->setCurrentRow(0);
+        // Added by the other user, the file is known here only from the list.
+        const QString file = t.other({"add", "Files", "ReleaseID", QString::number(t.release),
+                                      "File", "A.DLL", "Version", "1.0"});
+        SelectTitle(*t.w, "Shared");
         t.w->lstFiles->setCurrentRow(0);
-        t.other({"set", "Files", QString::number(t.file), "File", "B.DLL"});
+        t.other({"set", "Files", file, "File", "B.DLL"});
         t.deleteWith(t.w->cmdDeleteFile);
         QCOMPARE(t.refusal(), kNotDeleted);
-        QCOMPARE(t.stored("Files", "File", t.file), "B.DLL");
+        QCOMPARE(t.stored("Files", "File", file.toLongLong()), "B.DLL");
 
         t.w->lstVersionDate->setCurrentRow(0);
         t.other({"set", "Changes", QString::number(t.change), "Change", "their change"});
