@@ -1,8 +1,8 @@
 #include "core/engine/RowBases.h"
 
-void RowBases::set(const QString& table, qint64 key, qint64 basis)
+void RowBases::set(Table& t, const QString& table, qint64 key, qint64 basis)
 {
-    qint64& slot = m_bases[table][key];
+    qint64& slot = t.bases[key];
     if (m_inTransaction && slot != basis)
         m_replaced.push_back({table, key, slot});
     slot = basis;
@@ -10,41 +10,41 @@ void RowBases::set(const QString& table, qint64 key, qint64 basis)
 
 void RowBases::read(const QString& table, qint64 key, qint64 basis)
 {
-    const auto held = m_holds.constFind(table);
-    if (held != m_holds.constEnd() && held->contains(key) && of(table, key) != 0)
+    Table& t = m_tables[table];
+    if (!t.holds.isEmpty() && t.holds.contains(key) && t.bases.value(key, 0) != 0)
         return;
-    set(table, key, basis);
+    set(t, table, key, basis);
 }
 
 void RowBases::wrote(const QString& table, qint64 key, qint64 basis)
 {
-    set(table, key, basis);
+    set(m_tables[table], table, key, basis);
 }
 
 void RowBases::learn(const QString& table, qint64 key, qint64 basis)
 {
-    m_bases[table][key] = basis;
+    m_tables[table].bases[key] = basis;
 }
 
 qint64 RowBases::of(const QString& table, qint64 key) const
 {
-    const auto t = m_bases.constFind(table);
-    return t == m_bases.constEnd() ? 0 : t->value(key, 0);
+    const auto t = m_tables.constFind(table);
+    return t == m_tables.constEnd() ? 0 : t->bases.value(key, 0);
 }
 
 void RowBases::hold(const QString& table, qint64 key)
 {
-    ++m_holds[table][key];
+    ++m_tables[table].holds[key];
 }
 
 void RowBases::release(const QString& table, qint64 key)
 {
-    auto t = m_holds.find(table);
-    if (t == m_holds.end())
+    auto t = m_tables.find(table);
+    if (t == m_tables.end())
         return;
-    auto it = t->find(key);
-    if (it != t->end() && --it.value() <= 0)
-        t->erase(it);
+    auto it = t->holds.find(key);
+    if (it != t->holds.end() && --it.value() <= 0)
+        t->holds.erase(it);
 }
 
 void RowBases::begin()
@@ -63,7 +63,7 @@ void RowBases::rollback()
 {
     m_inTransaction = false;
     for (auto it = m_replaced.rbegin(); it != m_replaced.rend(); ++it) {
-        auto& bases = m_bases[it->table];
+        auto& bases = m_tables[it->table].bases;
         if (it->basis)
             bases[it->key] = it->basis;
         else

@@ -31,11 +31,14 @@ public:
     void rollback();
 
 private:
-    void set(const QString& table, qint64 key, qint64 basis);
+    struct Table {
+        QHash<qint64, qint64> bases;
+        QHash<qint64, int> holds;
+    };
+    void set(Table& t, const QString& table, qint64 key, qint64 basis);
 
     bool m_inTransaction = false;
-    QHash<QString, QHash<qint64, qint64>> m_bases;
-    QHash<QString, QHash<qint64, int>> m_holds;
+    QHash<QString, Table> m_tables;
     struct Replaced {
         QString table;
         qint64 key;

@@ -5,7 +5,6 @@
 #include "core/engine/RowBases.h"
 #include "core/engine/sqlite/SqliteStatement.h"
 
-#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -13,9 +12,9 @@
 struct sqlite3;
 struct sqlite3_value;
 
-// The fingerprint of a row's values (value(i) for each of count columns): what a save checks
-// that the row still is. Never 0.
-qint64 RowBasis(int count, const std::function<sqlite3_value*(int)>& value);
+// The fingerprint of a row's values, one per column: what a save checks that the row still is.
+// Never 0.
+qint64 RowBasis(sqlite3_value* const* values, int count);
 
 // One open Vantor database file. Rows are read through SQLite's own interface, because sets
 // run to a hundred thousand rows, and written through it, so that every text is bound as UTF-8;

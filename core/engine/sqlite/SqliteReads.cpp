@@ -138,11 +138,12 @@ void SqliteEngine::readRows(const QString& table, const qint64* keys, int count,
     const size_t columns = r.columns.size();
     const ReadScope scope(m_handle);
     const QString name = VantorTableName(table);
+    std::vector<sqlite3_value*> cells(columns);
     readKeyed(m_handle, r.range.get(), r.one.get(), keys, count, [&](int i, sqlite3_stmt* st) {
         // Shown now, so a save of this row must find it as it is now.
-        m_bases.read(name, keys[i], RowBasis(int(columns), [&](int c) {
-                         return sqlite3_column_value(st, c + 1);
-                     }));
+        for (size_t c = 0; c < columns; ++c)
+            cells[c] = sqlite3_column_value(st, int(c) + 1);
+        m_bases.read(name, keys[i], RowBasis(cells.data(), int(columns)));
         QVariant* row = values + size_t(i) * columns;
         for (size_t c = 0; c < columns; ++c)
             row[c] = ColumnValue(st, int(c) + 1);
