@@ -107,6 +107,22 @@ private slots:
         QCOMPARE(t.stored("Problems", "Solution", t.first), "their solution");
     }
 
+    // The same for the title's comments, after a change the other deleted failed to open.
+    void commentsAfterARolledBackCommand()
+    {
+        Shared t;
+        t.w->tabGeneral->setCurrentIndex(2);
+        typeOver(t.w->txtComments, "my comments");
+        t.other({"set", "Software", QString::number(t.title), "Comments", "their comments"});
+        t.other({"delete", "Changes", QString::number(t.change)});
+        t.w->lstChanges->setCurrentRow(0);
+        QVERIFY(!WorkDialog(t.w->cmdEditChange).opened);
+        QVERIFY(t.refusal().startsWith("The change/reason is no longer"));
+        SelectTitle(*t.w, "Shared");
+        QCOMPARE(t.refusal(), kChanged);
+        QCOMPARE(t.stored("Software", "Comments", t.title), "their comments");
+    }
+
     // A line of a list, and a version with what the other changed under it, are not deleted;
     // deleting again once told removes them.
     void deleteFromAListOverAnotherUsersChange()
