@@ -66,6 +66,8 @@ public:
 
 private:
     explicit PgEngine(const QString& uri) : m_link(uri) {}
+    // A name as the server keeps it, quoted so that none is read as a key word.
+    static QByteArray quoted(const QByteArray& name) { return '"' + name + '"'; }
     const PgTable& table(const QString& name) const;
     QByteArray column(const PgTable& t, const QString& field) const;
     QByteArray columnList(const PgTable& t, const QStringList& fields) const;
