@@ -25,8 +25,19 @@ std::unique_ptr<frmVantor> Main()
     const DataLocation where = CurrentDataLocation();
     CreateDataFolders(where);
     IniFilePath = where.settingsFile();
+    const bool firstStart = !QFileInfo(IniFilePath).isFile();
+    // Said in the window too, on the start that makes the user's own settings: from then on
+    // that file is there, and standard error says it on every start.
+    if (firstStart && !where.untrusted.isEmpty()) {
+        splash->hide();
+        MsgBox(QStringLiteral("Vantor does not use the settings and the database beside the "
+                              "program, because %1. It keeps yours in %2 instead.")
+                   .arg(where.untrusted, where.settingsFolder),
+               MsgIcon::Information);
+        splash->show();
+    }
     // A database named on the command line leaves the settings file as it is.
-    if (!HasDatabaseOverride() && !QFileInfo(IniFilePath).isFile())
+    if (!HasDatabaseOverride() && firstStart)
         WriteDefaultSettings();
     // Paths keep their letter case: on this file system case names another file.
     DatabasePath = ReadIniSetting(QStringLiteral("Preferences"), QStringLiteral("Database"),
