@@ -16,6 +16,8 @@
 #include <QtTest>
 
 #include <csignal>
+#include <future>
+#include <thread>
 
 namespace {
 using Kind = CoreEnv::Kind;
@@ -425,14 +427,24 @@ private slots:
                                 "datname = '" +
                                 d.serverDatabase() + "'")
                 .split(',');
-        const auto signal = [&](int number) {
+        const auto signal = [&backends](int number) {
+            bool sent = true;
             for (const QString& pid : backends)
-                QCOMPARE(::kill(pid.toInt(), number), 0);
+                sent = ::kill(pid.toInt(), number) == 0 && sent;
+            return sent;
         };
-        signal(SIGSTOP);
+        QVERIFY(signal(SIGSTOP));
+        // Code without a deadline would wait for good: a watchdog lets the server go on.
+        std::promise<void> ended;
+        std::thread watchdog([&signal, done = ended.get_future()] {
+            if (done.wait_for(std::chrono::seconds(30)) == std::future_status::timeout)
+                signal(SIGCONT);
+        });
         box.type("typed while the server was stopped");
         const QString why = RunAsCommand(d.db(), [&] { s->Update(); });
-        signal(SIGCONT);
+        ended.set_value();
+        watchdog.join();
+        QVERIFY(signal(SIGCONT));
         QCOMPARE(why, "The server did not answer within 1 second; nothing was changed.");
         QVERIFY(box.modified && box.text == "typed while the server was stopped");
         QCOMPARE(RunAsCommand(d.db(), [&] { s->Update(); }), QString());
