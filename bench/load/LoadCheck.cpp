@@ -15,6 +15,7 @@ namespace {
 struct RowHistory {
     QSet<QString> written; // values the program accepted for the row
     QSet<QString> read;    // values that a later accepted save or delete was based on
+    bool deleted = false;  // by a delete of its own, not only with its parent
 };
 
 struct Tally {
@@ -52,7 +53,7 @@ void readLog(const QString& path, Tally& tally)
             else if (kind == QLatin1String("SAVE"))
                 tally.rows[row].written << l[4], tally.rows[row].read << l[3];
             else if (kind == QLatin1String("DEL"))
-                tally.rows[row].read << l[3];
+                tally.rows[row].read << l[3], tally.rows[row].deleted = true;
         }
     }
 }
@@ -105,8 +106,9 @@ int CheckLoad(const QString& database, const QStringList& logFiles, int seconds,
                 continue;
             ++lost;
             ++lostWhere[it.key().section(QLatin1Char(' '), 0, 0) +
-                        (now == stored.cend() ? QStringLiteral(", row deleted")
-                                              : QStringLiteral(", row overwritten"))];
+                        (now != stored.cend() ? QStringLiteral(", row overwritten")
+                         : it->deleted        ? QStringLiteral(", row deleted")
+                                              : QStringLiteral(", row deleted with its parent"))];
         }
     }
     int crashed = 0;

@@ -195,8 +195,8 @@ void Client::remove(int t, bool again)
         return;
     const qint64 key = s.currentKey();
     const QString before = s.Field(QLatin1String(table.field)).toString();
-    const QString title = t == kSoftware ? s.Field(QStringLiteral("SoftwareTitle")).toString()
-                                         : QString();
+    const QString title =
+        t == kSoftware ? s.Field(QStringLiteral("SoftwareTitle")).toString() : QString();
     QStringList seen;
     if (!command(QStringLiteral("show"), t, key, [&] { seen = seenBelow(t, key); }))
         return;
