@@ -301,6 +301,10 @@ private slots:
         t.w->cmdNext->click();
         QCOMPARE(t.refusal(), "The server did not answer within 1 second; nothing was changed.");
         QCOMPARE(shown(*t.w), "typed over a locked row");
+        // Cancelled on the server too, not only left behind.
+        QCOMPARE(PgTestServer::admin("SELECT count(*) FROM pg_stat_activity WHERE datname = '" +
+                                     t.db.serverDatabase() + "' AND wait_event_type = 'Lock'"),
+                 "0");
         lock.release();
         QCOMPARE(t.stored("Problem", t.first), "first problem");
         t.w->cmdNext->click();
