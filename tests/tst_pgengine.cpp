@@ -15,10 +15,6 @@
 
 #include <QtTest>
 
-#include <csignal>
-#include <future>
-#include <thread>
-
 namespace {
 using Kind = CoreEnv::Kind;
 
@@ -408,48 +404,6 @@ private slots:
         QCOMPARE(RunAsCommand(d.db(), [&] { s->Update(); }), QString());
         QCOMPARE(d.scalar("SELECT [Comments] FROM [Software] WHERE [SoftwareID] = ?", {a}),
                  "typed while the server was away");
-    }
-
-    // The server stops answering in the middle of a command (its processes stopped, as a hung
-    // machine does): the command ends at the deadline with one message and changes nothing;
-    // once the server answers again, the next command works.
-    void serverStoppedMidCommand()
-    {
-        qputenv("VANTOR_SERVER_TIMEOUT", "1");
-        CoreEnv d(CoreEnv::Server);
-        const qint64 a = d.addTitle("A", "old");
-        auto s = d.source(Sql::kAllSoftware);
-        qunsetenv("VANTOR_SERVER_TIMEOUT");
-        FakeBox box;
-        s->bind(&box, "Comments");
-        const QStringList backends =
-            PgTestServer::admin("SELECT string_agg(pid::text, ',') FROM pg_stat_activity WHERE "
-                                "datname = '" +
-                                d.serverDatabase() + "'")
-                .split(',');
-        const auto signal = [&backends](int number) {
-            bool sent = true;
-            for (const QString& pid : backends)
-                sent = ::kill(pid.toInt(), number) == 0 && sent;
-            return sent;
-        };
-        QVERIFY(signal(SIGSTOP));
-        // Code without a deadline would wait for good: a watchdog lets the server go on.
-        std::promise<void> ended;
-        std::thread watchdog([&signal, done = ended.get_future()] {
-            if (done.wait_for(std::chrono::seconds(30)) == std::future_status::timeout)
-                signal(SIGCONT);
-        });
-        box.type("typed while the server was stopped");
-        const QString why = RunAsCommand(d.db(), [&] { s->Update(); });
-        ended.set_value();
-        watchdog.join();
-        QVERIFY(signal(SIGCONT));
-        QCOMPARE(why, "The server did not answer within 1 second; nothing was changed.");
-        QVERIFY(box.modified && box.text == "typed while the server was stopped");
-        QCOMPARE(RunAsCommand(d.db(), [&] { s->Update(); }), QString());
-        QCOMPARE(d.scalar("SELECT [Comments] FROM [Software] WHERE [SoftwareID] = ?", {a}),
-                 "typed while the server was stopped");
     }
 
     // Texts come back exactly; a NUL, which the server cannot store, is refused with the typing

@@ -14,8 +14,11 @@
 #include <libpq-fe.h>
 
 #include <arpa/inet.h>
+#include <csignal>
+#include <future>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -311,6 +314,45 @@ private slots:
         QCOMPARE(t.env.msgs.count(), 0);
         QCOMPARE(shown(*t.w), "second problem");
         QCOMPARE(t.stored("Problem", t.first), "typed over a locked row");
+    }
+
+    // The server's processes stop in the middle of a command, as on a hung machine: the
+    // command ends at the deadline with one message and keeps the typing; once the server goes
+    // on, the next command saves it.
+    void serverStoppedMidCommand()
+    {
+        qputenv("VANTOR_SERVER_TIMEOUT", "1");
+        SharedTitle t;
+        qunsetenv("VANTOR_SERVER_TIMEOUT");
+        const QStringList backends =
+            PgTestServer::admin("SELECT string_agg(pid::text, ',') FROM pg_stat_activity WHERE "
+                                "datname = '" +
+                                t.db.serverDatabase() + "'")
+                .split(',');
+        const auto signal = [&backends](int number) {
+            bool sent = true;
+            for (const QString& pid : backends)
+                sent = ::kill(pid.toInt(), number) == 0 && sent;
+            return sent;
+        };
+        QVERIFY(signal(SIGSTOP));
+        // Code without a deadline would wait for good: a watchdog lets the server go on.
+        std::promise<void> ended;
+        std::thread watchdog([&signal, done = ended.get_future()] {
+            if (done.wait_for(std::chrono::seconds(30)) == std::future_status::timeout)
+                signal(SIGCONT);
+        });
+        typeOver(t.w->txtProblem, "typed while the server was stopped");
+        t.w->cmdNext->click();
+        ended.set_value();
+        watchdog.join();
+        QVERIFY(signal(SIGCONT));
+        QCOMPARE(t.refusal(), "The server did not answer within 1 second; nothing was changed.");
+        QCOMPARE(shown(*t.w), "typed while the server was stopped");
+        QCOMPARE(t.stored("Problem", t.first), "first problem");
+        t.w->cmdNext->click();
+        QCOMPARE(t.env.msgs.count(), 0);
+        QCOMPARE(t.stored("Problem", t.first), "typed while the server was stopped");
     }
 
 private:
