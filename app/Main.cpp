@@ -31,8 +31,9 @@ std::unique_ptr<frmVantor> Main()
     if (firstStart && !where.untrusted.isEmpty()) {
         splash->hide();
         MsgBox(QStringLiteral("Vantor does not use the settings and the database beside the "
-                              "program, because %1. It keeps yours in %2 instead.")
-                   .arg(where.untrusted, where.settingsFolder),
+                              "program, because %1. It keeps your settings in %2 and your "
+                              "database in %3 instead.")
+                   .arg(where.untrusted, where.settingsFolder, where.dataFolder),
                MsgIcon::Information);
         splash->show();
     }

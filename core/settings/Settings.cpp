@@ -45,8 +45,9 @@ DataLocation CurrentDataLocation()
         said = where.untrusted;
         std::fprintf(stderr,
                      "vantor: the settings and the database beside the program are not used, "
-                     "because %s; those in %s are used instead.\n",
-                     qPrintable(where.untrusted), qPrintable(where.settingsFolder));
+                     "because %s; those in %s and %s are used instead.\n",
+                     qPrintable(where.untrusted), qPrintable(where.settingsFolder),
+                     qPrintable(where.dataFolder));
     }
     return where;
 }
