@@ -131,6 +131,11 @@ CommandLine ParseCommandLine(const QStringList& arguments)
             return refused(QStringLiteral("The option --copy needs a database to copy from and "
                                           "one to copy to."),
                            program);
+        for (const QString& address : {parser.value(copy), positional.first()}) {
+            const QString why = CommandLineAddressFault(address);
+            if (!why.isEmpty())
+                return refused(why, program);
+        }
         c.copy = true;
         c.copyFrom = databaseArgument(parser.value(copy));
         c.copyTo = databaseArgument(positional.first());
@@ -142,6 +147,8 @@ CommandLine ParseCommandLine(const QStringList& arguments)
             const QString path = parser.value(database);
             if (path.isEmpty())
                 return refused(QStringLiteral("The option --database needs a path."), program);
+            if (const QString why = CommandLineAddressFault(path); !why.isEmpty())
+                return refused(why, program);
             c.databasePath = databaseArgument(path);
         }
     }

@@ -25,8 +25,20 @@ std::unique_ptr<frmVantor> Main()
     const DataLocation where = CurrentDataLocation();
     CreateDataFolders(where);
     IniFilePath = where.settingsFile();
+    const bool firstStart = !QFileInfo(IniFilePath).isFile();
+    // Said in the window too, on the start that makes the user's own settings: from then on
+    // that file is there, and standard error says it on every start.
+    if (firstStart && !where.untrusted.isEmpty()) {
+        splash->hide();
+        MsgBox(QStringLiteral("Vantor does not use the settings and the database beside the "
+                              "program, because %1. It keeps your settings in %2 and your "
+                              "database in %3 instead.")
+                   .arg(where.untrusted, where.settingsFolder, where.dataFolder),
+               MsgIcon::Information);
+        splash->show();
+    }
     // A database named on the command line leaves the settings file as it is.
-    if (!HasDatabaseOverride() && !QFileInfo(IniFilePath).isFile())
+    if (!HasDatabaseOverride() && firstStart)
         WriteDefaultSettings();
     // Paths keep their letter case: on this file system case names another file.
     DatabasePath = ReadIniSetting(QStringLiteral("Preferences"), QStringLiteral("Database"),

@@ -112,7 +112,12 @@ void frmPreferences::cmdOK_Click()
     }
     if (!WriteIniSetting(kSection, kKey, path)) {
         // Closing would let the user believe the new path is kept.
-        MsgBox(QStringLiteral("Vantor cannot write its settings file\n%1").arg(IniFilePath),
+        const bool link = QFileInfo(IniFilePath).isSymLink();
+        MsgBox(QStringLiteral("Vantor cannot write its settings file\n%1%2")
+                   .arg(IniFilePath, link ? QStringLiteral("\n\nIt is a symbolic link, and "
+                                                           "Vantor writes no settings through "
+                                                           "one.")
+                                          : QString()),
                MsgIcon::Critical);
         return;
     }

@@ -63,6 +63,13 @@ private slots:
         QVERIFY(QDir(dir.path()).mkdir("folder.ini"));
         QCOMPARE(IniFile::read(dir.filePath("folder.ini"), "P", "k", "d"), "d");
         QVERIFY(!IniFile::write(dir.filePath("folder.ini"), "P", "k", "v"));
+        // Never through a link, which may lead to any file of the user's.
+        QVERIFY(QFile::link(path, dir.filePath("link.ini")));
+        QVERIFY(!IniFile::write(dir.filePath("link.ini"), "Preferences", "Database", "/c/d"));
+        QCOMPARE(IniFile::read(path, "Preferences", "Database", "none"), "/a/b");
+        QVERIFY(QFile::link(dir.filePath("nowhere"), dir.filePath("dangling.ini")));
+        QVERIFY(!IniFile::write(dir.filePath("dangling.ini"), "P", "k", "v"));
+        QVERIFY(!QFile::exists(dir.filePath("nowhere")));
     }
     void binaryGarbageGivesTheDefault()
     {

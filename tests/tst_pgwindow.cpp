@@ -11,9 +11,14 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <libpq-fe.h>
+
 #include <arpa/inet.h>
+#include <csignal>
+#include <future>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -43,6 +48,35 @@ public:
 private:
     int m_fd;
     int m_port = 0;
+};
+
+// Another session that holds a problem's row locked in an open transaction, until release().
+class RowLock {
+public:
+    RowLock(const QString& uri, qint64 problem) : m_c(PQconnectdb(uri.toUtf8().constData()))
+    {
+        // Code that cannot cancel would wait on this lock for good: the server ends it first.
+        run("SET idle_in_transaction_session_timeout = '30s'");
+        run("BEGIN");
+        run(QStringLiteral("SELECT 1 FROM problems WHERE problemid = %1 FOR UPDATE")
+                .arg(problem)
+                .toUtf8());
+    }
+    ~RowLock() { PQfinish(m_c); }
+    void release() { run("ROLLBACK"); }
+    RowLock(const RowLock&) = delete;
+    RowLock& operator=(const RowLock&) = delete;
+
+private:
+    void run(const QByteArray& sql)
+    {
+        PGresult* r = PQexec(m_c, sql.constData());
+        const bool ok =
+            PQresultStatus(r) == PGRES_COMMAND_OK || PQresultStatus(r) == PGRES_TUPLES_OK;
+        PQclear(r);
+        QVERIFY2(ok, PQerrorMessage(m_c));
+    }
+    PGconn* m_c;
 };
 
 // A title with two problems in a database of its own on the test server; the window is open
@@ -256,6 +290,69 @@ private slots:
         QCOMPARE(walk(*t.w), (QStringList{"changed by them", "second problem", "their problem",
                                           "their second problem"}));
         QCOMPARE(t.env.msgs.count(), 0);
+    }
+
+    // A row another session holds locked: the save ends at the deadline with one message,
+    // stores nothing and keeps the typing; once the lock is gone the next command saves it.
+    void saveIntoALockedRowEndsAtTheDeadline()
+    {
+        qputenv("VANTOR_SERVER_TIMEOUT", "1");
+        SharedTitle t;
+        qunsetenv("VANTOR_SERVER_TIMEOUT");
+        RowLock lock(t.env.CoreEnv::dbPath(), t.first);
+        typeOver(t.w->txtProblem, "typed over a locked row");
+        t.w->cmdNext->click();
+        QCOMPARE(t.refusal(), "The server did not answer within 1 second; nothing was changed.");
+        QCOMPARE(shown(*t.w), "typed over a locked row");
+        // Cancelled on the server too, not only left behind.
+        QCOMPARE(PgTestServer::admin("SELECT count(*) FROM pg_stat_activity WHERE datname = '" +
+                                     t.db.serverDatabase() + "' AND wait_event_type = 'Lock'"),
+                 "0");
+        lock.release();
+        QCOMPARE(t.stored("Problem", t.first), "first problem");
+        t.w->cmdNext->click();
+        QCOMPARE(t.env.msgs.count(), 0);
+        QCOMPARE(shown(*t.w), "second problem");
+        QCOMPARE(t.stored("Problem", t.first), "typed over a locked row");
+    }
+
+    // The server's processes stop in the middle of a command, as on a hung machine: the
+    // command ends at the deadline with one message and keeps the typing; once the server goes
+    // on, the next command saves it.
+    void serverStoppedMidCommand()
+    {
+        qputenv("VANTOR_SERVER_TIMEOUT", "1");
+        SharedTitle t;
+        qunsetenv("VANTOR_SERVER_TIMEOUT");
+        const QStringList backends =
+            PgTestServer::admin("SELECT string_agg(pid::text, ',') FROM pg_stat_activity WHERE "
+                                "datname = '" +
+                                t.db.serverDatabase() + "'")
+                .split(',');
+        const auto signal = [&backends](int number) {
+            bool sent = true;
+            for (const QString& pid : backends)
+                sent = ::kill(pid.toInt(), number) == 0 && sent;
+            return sent;
+        };
+        QVERIFY(signal(SIGSTOP));
+        // Code without a deadline would wait for good: a watchdog lets the server go on.
+        std::promise<void> ended;
+        std::thread watchdog([&signal, done = ended.get_future()] {
+            if (done.wait_for(std::chrono::seconds(30)) == std::future_status::timeout)
+                signal(SIGCONT);
+        });
+        typeOver(t.w->txtProblem, "typed while the server was stopped");
+        t.w->cmdNext->click();
+        ended.set_value();
+        watchdog.join();
+        QVERIFY(signal(SIGCONT));
+        QCOMPARE(t.refusal(), "The server did not answer within 1 second; nothing was changed.");
+        QCOMPARE(shown(*t.w), "typed while the server was stopped");
+        QCOMPARE(t.stored("Problem", t.first), "first problem");
+        t.w->cmdNext->click();
+        QCOMPARE(t.env.msgs.count(), 0);
+        QCOMPARE(t.stored("Problem", t.first), "typed while the server was stopped");
     }
 
 private:

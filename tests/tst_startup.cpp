@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "core/data/Connection.h"
 #include "core/settings/DataLocation.h"
 
 #include <QDir>
@@ -7,6 +8,8 @@
 #include <QtTest>
 
 #include <optional>
+
+#include <unistd.h>
 
 namespace {
 constexpr int kRuns = -1; // the program starts its window
@@ -21,6 +24,24 @@ bool holdOwnSettings(const QString& dir, bool ownerWrites)
     return ini.open(QIODevice::WriteOnly) && ini.setPermissions(read | QFile::WriteOwner) &&
            QFile::setPermissions(dir,
                                  ownerWrites ? read | enter | QFile::WriteOwner : read | enter);
+}
+// Makes dir, a folder of the user's own, one that another user could have filled, in the way
+// the row names.
+bool distrust(const QString& how, const QString& dir)
+{
+    const auto all = QFile::Permissions(0x7777);
+    const auto open = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther | QFile::WriteOther;
+    if (how == "<open database>") {
+        QFile db(dir + "/vantor.mdb");
+        return db.open(QIODevice::WriteOnly) && db.setPermissions(open);
+    }
+    if (!holdOwnSettings(dir, true))
+        return false;
+    if (how == "<open folder>")
+        return QFile::setPermissions(dir, all);
+    if (how == "<open settings>")
+        return QFile::setPermissions(dir + "/VANTOR.INI", open);
+    return ::chown(QFile::encodeName(dir).constData(), 65534, 65534) == 0;
 }
 } // namespace
 
@@ -66,6 +87,15 @@ private slots:
             // The XDG rules ignore relative values.
             {"installed, XDG relative", "/usr/bin", "config", "./data", "<home>/.config/vantor",
              "<home>/.local/share/vantor"},
+            // What another user could have written is not trusted.
+            {"folder others may write", "<open folder>", "", "", "<home>/.config/vantor",
+             "<home>/.local/share/vantor"},
+            {"settings others may write", "<open settings>", "", "", "<home>/.config/vantor",
+             "<home>/.local/share/vantor"},
+            {"database others may write", "<open database>", "", "", "<home>/.config/vantor",
+             "<home>/.local/share/vantor"},
+            {"folder of another user", "<another's>", "", "", "<home>/.config/vantor",
+             "<home>/.local/share/vantor"},
         };
         for (const auto& r : rows)
             QTest::newRow(r[0]) << r[1] << r[2] << r[3] << r[4] << r[5];
@@ -98,9 +128,15 @@ private slots:
         }
         if (program == "<read-only>")
             QVERIFY(holdOwnSettings(tmp.path(), false));
-        const DataLocation where =
-            LocateData(expand(program), UserFolders{home, configHome, dataHome});
+        const bool stranger = program.startsWith("<open") || program == "<another's>";
+        if (program == "<another's>" && ::geteuid() != 0)
+            QSKIP("only root may give a folder to another user");
+        if (stranger)
+            QVERIFY(distrust(program, tmp.path()));
+        const DataLocation where = LocateData(stranger ? tmp.path() : expand(program),
+                                              UserFolders{home, configHome, dataHome});
         QCOMPARE(where.portable, settingsFolder == program);
+        QCOMPARE(where.untrusted.isEmpty(), !stranger);
         QCOMPARE(where.settingsFile(), expand(settingsFolder) + "/VANTOR.INI");
         QCOMPARE(where.defaultDatabase(), expand(dataFolder) + "/vantor.mdb");
     }
@@ -162,6 +198,19 @@ private slots:
         QTest::newRow("--database empty")
             << QStringList{"vantor", "--database", ""} << 2 << "needs a path"
             << "";
+        // Every local user can read a process's command line.
+        QTest::newRow("--database with a password")
+            << QStringList{"vantor", "--database", "postgresql://ann:s3cret@db/vantor"} << 2
+            << "~/.pgpass"
+            << "";
+        QTest::newRow("--copy from an address with a password")
+            << QStringList{"vantor", "--copy", "postgresql://db/v?pass%77ord=s3cret", "to.db"} << 2
+            << "PGPASSWORD"
+            << "";
+        QTest::newRow("--copy to an address with a password")
+            << QStringList{"vantor", "--copy", "from.db", "postgres://db/v?password='s3 cret'"} << 2
+            << "no password on its command line"
+            << "";
     }
     void commandLine()
     {
@@ -179,8 +228,39 @@ private slots:
         QCOMPARE(c.exitCode, exitCode);
         // Answers go to standard output, refusals to standard error.
         const QString printed = exitCode == 0 ? c.output : c.error;
-        QVERIFY2(printed.contains(says), qPrintable(printed));
+        QVERIFY2(printed.contains(says) && !printed.contains("s3"), qPrintable(printed));
         QVERIFY((exitCode == 0 ? c.error : c.output).isEmpty());
+    }
+
+    // Messages and --copy's lines show an address as libpq reads it: host, port, database and
+    // user only, however a password was written.
+    void shownAddresses_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("shown");
+        const char* const rows[][3] = {
+            {"a blank in the password", "postgresql://ann:pa s3@db/vantor",
+             "postgresql://ann@db/vantor"},
+            {"quotes in the password", "postgresql://ann:it's\"s3@db:5433/vantor",
+             "postgresql://ann@db:5433/vantor"},
+            {"keyword percent-encoded", "postgresql://db/vantor?pass%77ord=s3cret&user=ann",
+             "postgresql://ann@db/vantor"},
+            {"keyword quoted", "postgres://db/vantor?password='s3 cret'&sslmode=disable",
+             "postgresql://db/vantor"},
+            {"socket folder", "postgresql:///vantor?host=/run/pg&port=5433&password=s3",
+             "postgresql:///vantor?host=/run/pg&port=5433"},
+            {"not readable", "postgresql://ann:s3cret%ZZ@[::1/vantor",
+             "postgresql://(an address that cannot be read)"},
+            {"a file", "/srv/pass s3/v.db", "/srv/pass s3/v.db"},
+        };
+        for (const auto& r : rows)
+            QTest::newRow(r[0]) << r[1] << r[2];
+    }
+    void shownAddresses()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, shown);
+        QCOMPARE(ShownDatabase(address), shown);
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "core/engine/DbError.h"
 #include "core/engine/Engine.h"
+#include "core/engine/pg/PgAddress.h"
 #include "core/engine/pg/PgEngine.h"
 #include "core/engine/pg/PgLink.h"
 #include "core/engine/sqlite/SqliteEngine.h"
@@ -49,7 +50,24 @@ bool IsServerDatabase(const QString& path)
 
 QString ShownDatabase(const QString& path)
 {
-    return IsServerDatabase(path) ? MaskPassword(path) : path;
+    return IsServerDatabase(path) ? ShownAddress(path) : path;
+}
+
+QString PasswordAdvice()
+{
+    return QStringLiteral("Take the password out of the address and put it into libpq's "
+                          "password file ~/.pgpass (readable by you only; PGPASSFILE names "
+                          "another file) or into PGPASSWORD: Vantor finds it there, as psql "
+                          "does.");
+}
+
+QString CommandLineAddressFault(const QString& path)
+{
+    if (!IsServerDatabase(path) || !UriHoldsPassword(path))
+        return {};
+    return QStringLiteral("Vantor takes no password on its command line, where every user of "
+                          "this computer can read it. ") +
+           PasswordAdvice();
 }
 
 QString DatabaseSettingFault(const QString& path)
@@ -57,11 +75,9 @@ QString DatabaseSettingFault(const QString& path)
     if (!IsServerDatabase(path))
         return {};
     if (UriHoldsPassword(path))
-        return QStringLiteral(
-            "Vantor does not keep a password in its settings file, where others may read it. "
-            "Take the password out of the address and put it into libpq's password file "
-            "~/.pgpass (readable by you only; PGPASSFILE names another file) or into "
-            "PGPASSWORD: Vantor finds it there, as psql does.");
+        return QStringLiteral("Vantor does not keep a password in its settings file, where "
+                              "others may read it. ") +
+               PasswordAdvice();
     try {
         PgLink readable(path);
     } catch (const DbError& e) {

@@ -103,6 +103,11 @@ QString ShownDatabase(const QString& path);
 // Why the setting may not go into the settings file, in words for the user: a connection URI
 // with a password in it (the file is plain text) or one libpq cannot read. Empty when it may.
 QString DatabaseSettingFault(const QString& path);
+// Why an address named on the command line is refused: one holding a password, which every
+// local user could read there (/proc/PID/cmdline). Empty when it may be used.
+QString CommandLineAddressFault(const QString& path);
+// Where a server's password belongs instead, for the messages that refuse one.
+QString PasswordAdvice();
 
 // The connection text of a record source for a database path, and the path back from it.
 QString ConnectionText(const QString& databasePath);

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -59,13 +60,48 @@ bool IsSystemFolder(const QString& folder)
     return owned.contains(top) || top.startsWith(QLatin1String("lib"));
 }
 
+QString Untrusted(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat link {};
+    struct stat target {};
+    if (::lstat(name.constData(), &link) != 0)
+        return {};
+    const uid_t me = ::geteuid();
+    const auto stranger = [me](uid_t owner) { return owner != me && owner != 0; };
+    const QString says = QStringLiteral("%1 belongs to another user").arg(path);
+    if (stranger(link.st_uid))
+        return says;
+    if (::stat(name.constData(), &target) != 0)
+        return {};
+    if (stranger(target.st_uid))
+        return says;
+    // A group may hold other users; a folder's sticky bit does not stop them adding files.
+    if (target.st_mode & (S_IWGRP | S_IWOTH))
+        return QStringLiteral("other users may write to %1").arg(path);
+    return {};
+}
+
 DataLocation LocateData(const QString& programFolder, const UserFolders& user)
 {
-    const bool ownSettings = QFileInfo::exists(programFolder + QStringLiteral("/VANTOR.INI"));
-    if (ownSettings || (QFileInfo(programFolder).isWritable() && !IsSystemFolder(programFolder)))
-        return {true, programFolder, programFolder};
-    return {false, xdgFolder(user.configHome, user.home, ".config") + QStringLiteral("/vantor"),
-            xdgFolder(user.dataHome, user.home, ".local/share") + QStringLiteral("/vantor")};
+    const QString settings = programFolder + QStringLiteral("/VANTOR.INI");
+    const bool ownSettings = QFileInfo::exists(settings);
+    DataLocation where{false,
+                       {},
+                       xdgFolder(user.configHome, user.home, ".config") + QStringLiteral("/vantor"),
+                       xdgFolder(user.dataHome, user.home, ".local/share") +
+                           QStringLiteral("/vantor")};
+    if (!ownSettings && (!QFileInfo(programFolder).isWritable() || IsSystemFolder(programFolder)))
+        return where;
+    // Another user who could write these could have put their own server's address in the
+    // settings, or records of theirs in the database.
+    for (const QString& path :
+         {programFolder, settings, programFolder + QStringLiteral("/vantor.mdb")}) {
+        where.untrusted = Untrusted(path);
+        if (!where.untrusted.isEmpty())
+            return where;
+    }
+    return {true, {}, programFolder, programFolder};
 }
 
 bool CreateDataFolders(const DataLocation& where)

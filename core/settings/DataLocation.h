@@ -5,9 +5,11 @@
 // Where the settings file and the default database live. A program folder that holds its own
 // VANTOR.INI, or that the user may write and that is not a system folder, keeps both beside the
 // program, as a copy carried on a stick or unpacked into a home folder expects. An installed
-// program keeps them in the user's XDG folders instead, one set for each user.
+// program keeps them in the user's XDG folders instead, one set for each user. So does a
+// program folder that another user could have filled: see Untrusted.
 struct DataLocation {
     bool portable = true;
+    QString untrusted;      // why the program's folder was passed over; empty when it was not
     QString settingsFolder; // holds VANTOR.INI
     QString dataFolder;     // holds the default database
 
@@ -28,6 +30,11 @@ struct UserFolders {
 // A folder the operating system's packages own: root may write it, which must not make a
 // program installed there portable.
 bool IsSystemFolder(const QString& folder);
+
+// Why a folder or file of the program's own cannot be trusted with the settings or the database:
+// a user other than its owner and root may write it, or it belongs to someone other than this
+// user and root (a link, to whoever made the link, too). Empty when it can, or is missing.
+QString Untrusted(const QString& path);
 
 DataLocation LocateData(const QString& programFolder, const UserFolders& user);
 

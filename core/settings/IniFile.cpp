@@ -185,7 +185,8 @@ bool write(const QString& path, const QString& section, const QString& key, cons
 {
     QByteArray data;
     QFileInfo info(path);
-    if (info.isDir())
+    // Whoever made the link chose the file it leads to, which may be any file of this user's.
+    if (info.isDir() || info.isSymLink())
         return false;
     if (info.exists()) {
         QFile in(path);

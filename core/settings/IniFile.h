@@ -17,6 +17,7 @@ QString readFromBytes(const QByteArray& contents, const QString& section, const 
 
 // Writes key=value into section, creating the file, the section and the key as needed.
 // An existing value is replaced in place; every other line stays byte for byte as it was.
+// False, with nothing written, when path is a folder or a symbolic link.
 bool write(const QString& path, const QString& section, const QString& key, const QString& value);
 
 // The new contents of a file after such a write.

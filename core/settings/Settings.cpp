@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 
+#include <cstdio>
+
 QString IniFilePath;
 QString DatabasePath;
 
@@ -36,7 +38,18 @@ void SetProgramFolder(const QString& folder)
 
 DataLocation CurrentDataLocation()
 {
-    return LocateData(ProgramFolder(), UserFolders::fromEnvironment());
+    const DataLocation where = LocateData(ProgramFolder(), UserFolders::fromEnvironment());
+    // Said once a run, on standard error: start-up asks for the location more than once.
+    static QString said;
+    if (!where.untrusted.isEmpty() && said != where.untrusted) {
+        said = where.untrusted;
+        std::fprintf(stderr,
+                     "vantor: the settings and the database beside the program are not used, "
+                     "because %s; those in %s and %s are used instead.\n",
+                     qPrintable(where.untrusted), qPrintable(where.settingsFolder),
+                     qPrintable(where.dataFolder));
+    }
+    return where;
 }
 
 QString DefaultDatabasePath()

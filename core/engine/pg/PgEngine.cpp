@@ -351,7 +351,7 @@ void PgEngine::settle()
     // The planner's figures for tables just filled, and the map of pages whose rows everyone
     // sees, without which the keys of a set cannot come from the index alone.
     for (const PgTable& t : PgTables())
-        m_link.command(("VACUUM ANALYZE " + quoted(t.table)).constData());
+        m_link.command(("VACUUM ANALYZE " + quoted(t.table)).constData(), PgLink::Wait::Unbounded);
 }
 
 QSqlQuery PgEngine::run(const QString&, const QVariantList&)

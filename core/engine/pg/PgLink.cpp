@@ -1,5 +1,7 @@
 #include "core/engine/pg/PgLink.h"
 
+#include "core/engine/pg/PgAddress.h"
+
 #include <QRegularExpression>
 #include <QUrl>
 
@@ -47,37 +49,7 @@ QString firstLines(const char* text)
 }
 } // namespace
 
-QString MaskPassword(const QString& text)
-{
-    static const QRegularExpression userInfo(
-        QStringLiteral(R"((postgres(?:ql)?://[^:/@?#\s"]*):[^\s"]*@)"),
-        QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression keyword(
-        QStringLiteral(R"((password\s*=\s*)('(?:[^'\\]|\\.)*'?|[^\s&"]*))"),
-        QRegularExpression::CaseInsensitiveOption);
-    QString out = text;
-    out.replace(userInfo, QStringLiteral("\\1:***@"));
-    out.replace(keyword, QStringLiteral("\\1***"));
-    return out;
-}
-
-bool UriHoldsPassword(const QString& uri)
-{
-    char* error = nullptr;
-    PQconninfoOption* options = PQconninfoParse(uri.toUtf8().constData(), &error);
-    PQfreemem(error);
-    if (!options)
-        return MaskPassword(uri) != uri;
-    bool held = false;
-    for (const PQconninfoOption* o = options; o->keyword; ++o) {
-        if (std::strcmp(o->keyword, "password") == 0 && o->val && *o->val)
-            held = true;
-    }
-    PQconninfoFree(options);
-    return held;
-}
-
-PgLink::PgLink(const QString& uri)
+PgLink::PgLink(const QString& uri) : m_answerWait(answerWait())
 {
     // The password as written in the URI, and as libpq reads it, never goes into a message.
     static const QRegularExpression written(
@@ -93,7 +65,7 @@ PgLink::PgLink(const QString& uri)
     char* error = nullptr;
     PQconninfoOption* options = PQconninfoParse(uri.toUtf8().constData(), &error);
     if (!options) {
-        const QString why = error ? firstLines(error) : QStringLiteral("out of memory");
+        const QString why = AddressFault(error);
         PQfreemem(error);
         throw DbError(masked(QStringLiteral("The database setting is not a connection address "
                                             "Vantor can read: %1")
@@ -119,9 +91,18 @@ void PgLink::takeOptions(const PQconninfoOption* options)
         m_secrets << given.value("password");
     m_keywords.push_back("client_encoding");
     m_values.push_back("UTF8");
-    if (!given.contains("application_name")) {
-        m_keywords.push_back("application_name");
-        m_values.push_back("Vantor");
+    // A server that went away over the network is noticed between commands too, not only
+    // when a statement's deadline passes; settings in the address win.
+    const std::pair<const char*, const char*> ours[] = {{"application_name", "Vantor"},
+                                                        {"keepalives", "1"},
+                                                        {"keepalives_idle", "30"},
+                                                        {"keepalives_interval", "10"},
+                                                        {"keepalives_count", "3"}};
+    for (const auto& [key, value] : ours) {
+        if (given.contains(key))
+            continue;
+        m_keywords.push_back(key);
+        m_values.push_back(value);
     }
     const QString host = given.value("host", given.value("hostaddr"));
     const QString port = given.value("port");
@@ -183,21 +164,37 @@ QString PgLink::poll(bool reset, Deadline deadline)
     }
 }
 
+QString PgLink::reopen()
+{
+    const Deadline until = deadline();
+    QString why;
+    if (m_conn) {
+        PQresetStart(m_conn);
+        why = poll(true, until);
+    } else {
+        // The connection was given up at a deadline: a new one, with the same settings.
+        std::vector<const char*> keys, values;
+        for (size_t i = 0; i < m_keywords.size(); ++i) {
+            keys.push_back(m_keywords[i].constData());
+            values.push_back(m_values[i].constData());
+        }
+        keys.push_back(nullptr);
+        values.push_back(nullptr);
+        m_conn = PQconnectStartParams(keys.data(), values.data(), 0);
+        if (!m_conn)
+            return QStringLiteral("out of memory");
+        PQsetNoticeProcessor(m_conn, ignoreNotice, nullptr);
+        why = poll(false, until);
+    }
+    // Statements are sent without blocking, so that a deadline holds while they are sent.
+    if (why.isEmpty())
+        PQsetnonblocking(m_conn, 1);
+    return why;
+}
+
 void PgLink::connect()
 {
-    std::vector<const char*> keys, values;
-    for (size_t i = 0; i < m_keywords.size(); ++i) {
-        keys.push_back(m_keywords[i].constData());
-        values.push_back(m_values[i].constData());
-    }
-    keys.push_back(nullptr);
-    values.push_back(nullptr);
-    const Deadline until = deadline();
-    m_conn = PQconnectStartParams(keys.data(), values.data(), 0);
-    if (!m_conn)
-        throw DbError(QStringLiteral("Vantor cannot open the %1: out of memory.").arg(m_where));
-    PQsetNoticeProcessor(m_conn, ignoreNotice, nullptr);
-    const QString why = poll(false, until);
+    const QString why = reopen();
     if (why.isEmpty())
         return;
     QString text = QStringLiteral("Vantor cannot open the %1: %2").arg(m_where, why);
@@ -236,9 +233,7 @@ void PgLink::ensureOpen()
     }
     if (!lost())
         return;
-    const Deadline until = deadline();
-    PQresetStart(m_conn);
-    const QString why = poll(true, until);
+    const QString why = reopen();
     if (!why.isEmpty())
         throw unreachable(why);
     ++m_generation; // the server forgot the prepared statements with the old connection
@@ -256,8 +251,10 @@ PgLink::Prepared& PgLink::prepare(const QByteArray& sql)
     if (p.generation == m_generation)
         return p;
     p.name = "vantor_" + QByteArray::number(++m_serial);
-    PgResult made(PQprepare(m_conn, p.name.constData(), sql.constData(), 0, nullptr));
-    PgResult described(made.ok() ? PQdescribePrepared(m_conn, p.name.constData()) : nullptr);
+    PgResult made = answer(PQsendPrepare(m_conn, p.name.constData(), sql.constData(), 0, nullptr));
+    PgResult described;
+    if (made.ok())
+        described = answer(PQsendDescribePrepared(m_conn, p.name.constData()));
     if (!made.ok() || !described.ok()) {
         const DbError e = failure(made.ok() ? described.get() : made.get());
         m_prepared.remove(sql);
@@ -289,8 +286,8 @@ PgResult PgLink::run(Prepared& p, const QVariantList& params)
         pointers[size_t(i)] = data[size_t(i)].constData();
         lengths[size_t(i)] = int(data[size_t(i)].size());
     }
-    return PgResult(PQexecPrepared(m_conn, p.name.constData(), count, pointers.data(),
-                                   lengths.data(), binary.data(), 1));
+    return answer(PQsendQueryPrepared(m_conn, p.name.constData(), count, pointers.data(),
+                                      lengths.data(), binary.data(), 1));
 }
 
 PgResult PgLink::exec(const QByteArray& sql, const QVariantList& params, bool inTransaction)
@@ -300,15 +297,19 @@ PgResult PgLink::exec(const QByteArray& sql, const QVariantList& params, bool in
         ensureOpen();
     else if (lost())
         throw unreachable({});
+    m_timedOut = false;
     PgResult r = run(prepare(sql), params);
     if (!r.ok())
         throw failure(r.get());
     return r;
 }
 
-QByteArray PgLink::command(const char* sql)
+QByteArray PgLink::command(const char* sql, Wait wait)
 {
-    PgResult r(PQexec(m_conn, sql));
+    if (lost())
+        throw unreachable({});
+    m_timedOut = false;
+    const PgResult r = answer(PQsendQuery(m_conn, sql), wait);
     if (!r.ok())
         throw failure(r.get());
     return QByteArray(PQcmdStatus(r.get()));
@@ -317,6 +318,8 @@ QByteArray PgLink::command(const char* sql)
 DbError PgLink::failure(pg_result* r) const
 {
     m_lastState.clear();
+    if (m_timedOut)
+        return timedOut();
     if (lost())
         return unreachable(firstLines(PQerrorMessage(m_conn)));
     const QByteArray state(r ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr);

@@ -18,9 +18,11 @@ struct _PQconninfoOption;
 
 // One libpq connection: opened within a deadline, watched for a server that went away and
 // opened again at the start of a command, with every statement prepared once for each
-// connection. Texts go to the server as parameters only, in binary, so that nothing in them
-// is ever read as SQL and a text is never cut short. Every failure throws DbError in words a
-// user can act on, with no password in them.
+// connection. Each statement is sent without blocking and waited for up to its own deadline
+// (answerWait); one the server has not answered by then is cancelled, and the user is told. Texts
+// go to the server as parameters only, in binary, so that nothing in them is ever read as SQL and a
+// text is never cut short. Every failure throws DbError in words a user can act on, with no
+// password in them.
 class PgLink {
 public:
     // Reads the connection URI; throws when libpq cannot read it.
@@ -44,8 +46,9 @@ public:
     // the middle of a command, whose earlier statements went with it.
     PgResult exec(const QByteArray& sql, const QVariantList& params, bool inTransaction);
     // A statement without parameters or prepared form (BEGIN, COMMIT, ...); returns the
-    // server's command tag.
-    QByteArray command(const char* sql);
+    // server's command tag. Upkeep that may rightly take long (VACUUM) is not bounded.
+    enum class Wait { Bounded, Unbounded };
+    QByteArray command(const char* sql, Wait wait = Wait::Bounded);
 
     // The connection is gone (the server stopped, the network broke).
     bool lost() const;
@@ -56,6 +59,9 @@ public:
     // Start-up must have said something within ten seconds of the program's start, and it
     // spends over one of them on its splash screen before it connects.
     static constexpr int kConnectSeconds = 8;
+    // How long one statement may keep the user waiting: ten seconds, or the seconds in
+    // VANTOR_SERVER_TIMEOUT (a fraction too, for tests).
+    static std::chrono::milliseconds answerWait();
 
 private:
     struct Prepared {
@@ -72,6 +78,18 @@ private:
     using Deadline = std::chrono::steady_clock::time_point;
     static Deadline deadline();
     QString poll(bool reset, Deadline deadline);
+    // Starts a new connection (after one given up) or resets the lost one; the reason when it
+    // could not be opened within kConnectSeconds.
+    QString reopen();
+    // The answer to what was just sent (sent: libpq took it), waited for up to the statement's
+    // deadline; past it the statement is cancelled (see PgWait.cpp).
+    PgResult answer(bool sent, Wait wait = Wait::Bounded);
+    bool sendAndRead(Deadline until);
+    bool ready(short events, Deadline until);
+    PgResult results();
+    PgResult cancelled();
+    void giveUp();
+    DbError timedOut() const;
     DbError failure(pg_result* r) const;
     QString masked(const QString& text) const;
 
@@ -81,13 +99,8 @@ private:
     pg_conn* m_conn = nullptr;
     int m_generation = 0;
     int m_serial = 0;
+    std::chrono::milliseconds m_answerWait;
+    bool m_timedOut = false; // the last statement was cancelled at its deadline
     mutable QByteArray m_lastState;
     QHash<QByteArray, Prepared> m_prepared;
 };
-
-// The URI as it may be shown: the password part of the user info and every password= value
-// replaced by "***".
-QString MaskPassword(const QString& text);
-// Whether a connection URI carries a password (user:password@ or a password= parameter), as
-// libpq reads it; one libpq cannot read counts when a password shows in its text.
-bool UriHoldsPassword(const QString& uri);
