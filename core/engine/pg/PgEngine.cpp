@@ -2,6 +2,7 @@
 
 #include "core/engine/DbError.h"
 #include "core/engine/pg/PgSchema.h"
+#include "core/sql/FindIndex.h"
 
 #include <algorithm>
 
@@ -74,18 +75,20 @@ PgResult PgEngine::exec(const PgStatement& statement)
     }
 }
 
-PgStatement PgEngine::setSelect(const PgTable& t, const QByteArray& list,
-                                const QString& where) const
+PgStatement PgEngine::setSelect(const PgTable& t, const QByteArray& list, const QString& where,
+                                const FindPlan* plan) const
 {
     PgStatement s;
     if (!where.isEmpty())
         s = TranslateSql(where, {}, &t, 1, true);
+    if (plan)
+        narrowSearch(s, *plan);
     // The fields of the LIKEs left to the program come last.
     QByteArray fields = list;
     for (const PgClientLike& like : s.clientLikes)
         fields += ", " + quoted(like.column);
     s.sql = "SELECT " + quoted(t.key()) + fields + " FROM " + quoted(t.table) +
-            (where.isEmpty() ? QByteArray() : " WHERE " + s.sql) + " ORDER BY " + quoted(t.key());
+            (s.sql.isEmpty() ? QByteArray() : " WHERE " + s.sql) + " ORDER BY " + quoted(t.key());
     return s;
 }
 
@@ -141,7 +144,11 @@ std::vector<qint64> PgEngine::scanFields(const QString& name, const QString& whe
                                          const QStringList& fields, const FieldsSink& row)
 {
     const PgTable& t = table(name);
-    const PgStatement s = setSelect(t, columnList(t, fields), where);
+    const std::optional<FindPlan> plan = PlanFind(name, where);
+    const bool narrowed = plan && searchIndexCurrent();
+    const PgStatement s = narrowed
+                              ? setSelect(t, columnList(t, fields), plan->checkedWhere(), &*plan)
+                              : setSelect(t, columnList(t, fields), where);
     const PgResult r = exec(s);
     std::vector<qint64> out;
     out.reserve(size_t(r.rows()));

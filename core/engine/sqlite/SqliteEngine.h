@@ -47,6 +47,7 @@ public:
     void keysWritten(const QString&) override {}
     // SQLite plans from its indexes alone.
     void settle() override {}
+    QString prepareSearch(WorkProgress& progress) override;
     QSqlQuery run(const QString& sql, const QVariantList& values) override;
     QSqlDatabase db() const override;
 
@@ -61,6 +62,15 @@ private:
     // or another program kept the write lock of this command.
     QSqlQuery write(const QString& sql, const QVariantList& values);
     void checkWritable() const;
+
+    // The search index (SqliteSearchIndex.cpp). The WHERE text a read uses: narrowed by the
+    // index when it can serve the search.
+    QString searchWhere(const QString& table, const QString& where);
+    bool hasSearchIndex();
+    // Whether the index holds every row as it is now, after folding the rows written since.
+    bool searchIndexCurrent();
+    // Folds up to limit of the listed rows into the index; how many it took.
+    int foldPending(int limit);
 
     // The statements that read whole rows of one table by key, prepared once per table.
     struct TableReader {
