@@ -168,6 +168,7 @@ private slots:
         }
         m_env->addProblem(m_title, QVariant(), "driver");
         m_env->addProblem(m_title + 1, "driver", "driver");
+        const qint64 planted = m_env->addProblem(m_title, "no such word", "x");
         NoProgress none;
         QCOMPARE(engine().prepareSearch(none), QString());
         for (const char* pattern : kPatterns) {
@@ -176,16 +177,17 @@ private slots:
         }
         for (const FindTable::Search& s : table.searches)
             expectSameAsScan(s.problem, s.solution);
-        // The index is what answers: a row taken out of it behind the program's back is not
-        // found any more.
+        // The index is what answers: a row given "driver" in it behind the program's back is
+        // found, though its text does not hold the word.
         const qint64 before = found("*driver*");
-        outsideWrite(m_env->onServer() ? "DELETE FROM problemsfolded WHERE problemid = (SELECT "
-                                         "min(problemid) FROM problemsfolded WHERE problem LIKE "
-                                         "'%driver%')"
-                                       : "DELETE FROM ProblemsFolded WHERE rowid = (SELECT "
-                                         "min(rowid) FROM ProblemsFolded WHERE ProblemsFolded "
-                                         "MATCH '{Problem}: driver')");
-        QCOMPARE(found("*driver*"), before - 1);
+        outsideWrite(m_env->onServer()
+                         ? QStringLiteral("UPDATE problemsfolded SET problem = 'driver' WHERE "
+                                          "problemid = %1")
+                               .arg(planted)
+                         : QStringLiteral("INSERT INTO ProblemsFoldedProblem (rowid, Problem) "
+                                          "VALUES (%1, 'driver')")
+                               .arg(planted));
+        QCOMPARE(found("*driver*"), before + 1);
     }
 
     void rowsWrittenByOtherProgramsAreFound()
@@ -237,7 +239,12 @@ private slots:
         const auto copy = Connection::open(to, OpenMode::ExistingOnly);
         QCOMPARE(copy->query("SELECT count(*) FROM ProblemsFoldPending").value(0).value(0).toInt(),
                  0);
-        QCOMPARE(copy->query("SELECT count(*) FROM ProblemsFolded").value(0).value(0).toInt(), 1);
+        QCOMPARE(copy->query("SELECT count(*) FROM ProblemsFoldedProblem WHERE "
+                             "ProblemsFoldedProblem MATCH 'drucker'")
+                     .value(0)
+                     .value(0)
+                     .toInt(),
+                 1);
     }
 };
 

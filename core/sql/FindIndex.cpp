@@ -125,3 +125,12 @@ QString FindPlan::checkedWhere() const
     }
     return all.join(QStringLiteral(" AND "));
 }
+
+bool FindPlan::exactOnly() const
+{
+    for (const IndexedLike& like : likes) {
+        if (!like.exact)
+            return false;
+    }
+    return true;
+}

@@ -25,6 +25,8 @@ struct FindPlan {
     // The conditions that stay for the engine to check, LIKEs the index does not decide
     // included.
     QString checkedWhere() const;
+    // Whether the index decides every LIKE.
+    bool exactOnly() const;
 };
 
 // The literal runs of three characters or more of a LIKE pattern, folded.

@@ -2,8 +2,10 @@
 
 #include "core/engine/Engine.h"
 #include "core/engine/sqlite/SqliteStatement.h"
+#include "core/sql/FindIndex.h"
 
 #include <memory>
+#include <optional>
 #include <unordered_map>
 
 struct sqlite3;
@@ -63,10 +65,17 @@ private:
     QSqlQuery write(const QString& sql, const QVariantList& values);
     void checkWritable() const;
 
-    // The search index (SqliteSearchIndex.cpp). The WHERE text a read uses: narrowed by the
-    // index when it can serve the search.
-    QString searchWhere(const QString& table, const QString& where);
-    bool hasSearchIndex();
+    // The search index (SqliteSearchIndex.cpp). How a read of table with where uses it, or
+    // nothing when it cannot serve.
+    std::optional<FindPlan> searchPlan(const QString& table, const QString& where);
+    // The WHERE text narrowed to the rows the index gives.
+    QString narrowedWhere(const FindPlan& plan) const;
+    // The keys of a search the index decides alone.
+    std::vector<qint64> indexedKeys(const FindPlan& plan);
+    // 0: none, 1: made by a fold of another version, 2: in use.
+    int searchIndexState();
+    // Makes the index (again, when replace), every row listed to be folded.
+    bool createSearchIndex(bool replace);
     // Whether the index holds every row as it is now, after folding the rows written since.
     bool searchIndexCurrent();
     // Folds up to limit of the listed rows into the index; how many it took.

@@ -146,14 +146,19 @@ void SqliteEngine::readRows(const QString& table, const qint64* keys, int count,
 
 std::vector<qint64> SqliteEngine::keys(const QString& table, const QString& where)
 {
-    const Statement q(m_handle, setSelect(QString(), table, searchWhere(table, where)));
+    const std::optional<FindPlan> plan = searchPlan(table, where);
+    if (plan && plan->exactOnly())
+        return indexedKeys(*plan);
+    const Statement q(m_handle, setSelect(QString(), table, plan ? narrowedWhere(*plan) : where));
     return stepKeys(m_handle, q.get(), [](sqlite3_stmt*) {});
 }
 
 std::vector<qint64> SqliteEngine::scanFields(const QString& table, const QString& where,
                                              const QStringList& fields, const FieldsSink& row)
 {
-    const Statement q(m_handle, setSelect(fieldList(fields), table, searchWhere(table, where)));
+    const std::optional<FindPlan> plan = searchPlan(table, where);
+    const Statement q(m_handle,
+                      setSelect(fieldList(fields), table, plan ? narrowedWhere(*plan) : where));
     std::vector<QVariant> values(size_t(fields.size()));
     return stepKeys(m_handle, q.get(), [&](sqlite3_stmt* st) {
         for (size_t f = 0; f < values.size(); ++f)
