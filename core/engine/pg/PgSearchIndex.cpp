@@ -13,6 +13,8 @@ namespace {
 // Rows folded in one transaction while the index is filled, and sent in one INSERT.
 constexpr int kFoldBlockRows = 2000;
 constexpr int kRowsPerInsert = 250;
+// The most rows a search folds before it reads.
+constexpr int kFoldInSearchRows = 1000;
 
 // The trigger's function runs with its owner's rights, so that anyone who may write a problem
 // may list it, and names its tables in the schema it was made in.
@@ -108,8 +110,14 @@ bool PgEngine::searchIndexCurrent()
 {
     if (searchIndexState() != 2)
         return false;
-    if (m_snapshot)
-        return exec({"SELECT 1 FROM problemsfoldpending LIMIT 1", {}}).rows() == 0;
+    const int pending = exec({"SELECT 1 FROM problemsfoldpending LIMIT " +
+                                  QByteArray::number(kFoldInSearchRows + 1),
+                              {}})
+                            .rows();
+    // Many rows (a start-up's indexing stopped, a bulk write by another program) are folded
+    // at the next start-up, with progress, not in a search.
+    if (pending == 0 || m_snapshot || pending > kFoldInSearchRows)
+        return pending == 0;
     // Folded inside the command where there is one, so that its rollback leaves the rows
     // listed; refused, the list stays as it was and the search reads every row.
     const bool own = !m_inTransaction;

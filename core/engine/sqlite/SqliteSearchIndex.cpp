@@ -22,6 +22,8 @@
 namespace {
 // Rows folded in one transaction while the index is filled.
 constexpr int kFoldBlockRows = 2000;
+// The most rows a search folds before it reads.
+constexpr qint64 kFoldInSearchRows = 1000;
 
 const char* const kFields[] = {"Problem", "Solution"};
 
@@ -208,8 +210,14 @@ bool SqliteEngine::searchIndexCurrent()
 {
     if (!m_lockRefused.isEmpty() || searchIndexState() != 2)
         return false;
-    if (countOf(m_handle, "SELECT EXISTS (SELECT 1 FROM ProblemsFoldPending)") == 0)
+    const qint64 pending = countOf(m_handle, "SELECT count(*) FROM (SELECT 1 FROM"
+                                             " ProblemsFoldPending LIMIT 1001)");
+    if (pending == 0)
         return true;
+    // Many rows (a start-up's indexing stopped, a bulk write by another program) are folded
+    // at the next start-up, with progress, not in a search.
+    if (pending > kFoldInSearchRows)
+        return false;
     // Folded inside the command, so that a rollback of it leaves the rows listed; refused
     // (a read-only file, say), the list stays as it was and the search reads every row.
     if (!exec(m_handle, "SAVEPOINT fold_pending"))
