@@ -28,8 +28,8 @@ void PrepareSearch(QWidget* over)
         if (!note.isEmpty())
             std::fprintf(stderr, "vantor: %s\n", note.toLocal8Bit().constData());
     } catch (const DbError&) {
-        // Not opened: the window says why below. Stopped: what was indexed stays, and the
-        // searches read the rest.
+        // Stopped, or the database went away: what was indexed stays, and the searches read
+        // the rest.
     }
 }
 } // namespace
@@ -60,7 +60,6 @@ std::unique_ptr<frmVantor> Main()
         return nullptr;
     }
 
-    PrepareSearch(splash.get());
     auto window = std::make_unique<frmVantor>();
     try {
         window->Form_Load();
@@ -73,6 +72,9 @@ std::unique_ptr<frmVantor> Main()
                MsgIcon::Critical);
         return nullptr;
     }
+    // After the window's first reads, on the connection they opened: a database that cannot
+    // be opened is told once.
+    PrepareSearch(splash.get());
     StartupWait(500);
     splash.reset();
     QApplication::processEvents();
