@@ -8,10 +8,31 @@
 #include "mainwindow/frmVantor.h"
 #include "widgets/MsgBox.h"
 #include "widgets/WindowHelpers.h"
+#include "widgets/WorkProgressDialog.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
+
+#include <cstdio>
+
+namespace {
+// A database without the index Find narrows its search with gets it now, over the splash
+// screen, with the window's progress dialog when there are many problems to index.
+void PrepareSearch(QWidget* over)
+{
+    try {
+        const std::shared_ptr<Connection> c = Connection::shared(ConfiguredDatabasePath());
+        WorkProgressDialog progress(over, QStringLiteral("Opening Database"));
+        const QString note = c->engine().prepareSearch(progress);
+        if (!note.isEmpty())
+            std::fprintf(stderr, "vantor: %s\n", note.toLocal8Bit().constData());
+    } catch (const DbError&) {
+        // Stopped, or the database went away: what was indexed stays, and the searches read
+        // the rest.
+    }
+}
+} // namespace
 
 std::unique_ptr<frmVantor> Main()
 {
@@ -63,6 +84,9 @@ std::unique_ptr<frmVantor> Main()
                MsgIcon::Critical);
         return nullptr;
     }
+    // After the window's first reads, on the connection they opened: a database that cannot
+    // be opened is told once.
+    PrepareSearch(splash.get());
     StartupWait(500);
     splash.reset();
     QApplication::processEvents();

@@ -5,6 +5,7 @@
 #include "core/data/Connection.h"
 #include "core/data/DatabaseCopy.h"
 #include "core/data/RecordSource.h"
+#include "core/data/WorkProgress.h"
 #include "core/sql/SqlText.h"
 
 #include "bench/BenchData.h"
@@ -13,6 +14,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+
+#include <libpq-fe.h>
 
 #include <benchmark/benchmark.h>
 
@@ -85,14 +88,31 @@ void MoveFirstLast(benchmark::State& state)
 
 const char kSearch[] = "%driver%";
 
-void SearchDriver(benchmark::State& state)
+void search(benchmark::State& state, const char* pattern)
 {
     chooseLargeTitle();
     for (auto _ : state) {
-        g_problems->setRecordSource(Sql::ProblemSearch(g_large, QString::fromLatin1(kSearch), {}));
+        g_problems->setRecordSource(Sql::ProblemSearch(g_large, QString::fromLatin1(pattern), {}));
         g_problems->Refresh();
     }
     state.counters["matches"] = g_problems->RecordCount();
+}
+
+void SearchDriver(benchmark::State& state)
+{
+    search(state, kSearch);
+}
+
+// A search that few rows meet, and one with a wildcard inside, which the index narrows and
+// the matcher decides.
+void SearchTwoWords(benchmark::State& state)
+{
+    search(state, "%printer drive%");
+}
+
+void SearchWildcard(benchmark::State& state)
+{
+    search(state, "%printer%drive_%");
 }
 
 // The same search through libpq alone.
@@ -104,6 +124,69 @@ void SearchDriverPlainLibpq(benchmark::State& state)
     for (auto _ : state)
         matches = plain.run(g_large, QString::fromLatin1(kSearch)).size();
     state.counters["matches"] = double(matches);
+}
+
+// A problem of the benchmark's usual length, added and then changed, each in its own
+// transaction as a command does it: what the index's triggers add to a write.
+const QString kText =
+    QString(QStringLiteral("The printer driver stops after one page. ")).repeated(16);
+qint64 g_written = -1;
+
+void InsertProblem(benchmark::State& state)
+{
+    Connection& c = *Connection::shared(g_db);
+    for (auto _ : state) {
+        Transaction t(c);
+        g_written =
+            c.engine().insert(QStringLiteral("Problems"), {"SoftwareID", "Problem", "Solution"},
+                              {g_large, kText, kText});
+        t.commit();
+    }
+}
+
+void UpdateProblem(benchmark::State& state)
+{
+    Connection& c = *Connection::shared(g_db);
+    int i = 0;
+    for (auto _ : state) {
+        Transaction t(c);
+        c.engine().update(QStringLiteral("Problems"), g_written, {"Problem"},
+                          {kText + QString::number(++i)});
+        t.commit();
+    }
+}
+
+// A problem added, then the search that folds it into the index first: beside InsertProblem
+// and SearchDriver, what a write costs the index.
+void InsertThenSearch(benchmark::State& state)
+{
+    Connection& c = *Connection::shared(g_db);
+    chooseLargeTitle();
+    for (auto _ : state) {
+        Transaction t(c);
+        c.engine().insert(QStringLiteral("Problems"), {"SoftwareID", "Problem", "Solution"},
+                          {g_large, kText, kText});
+        t.commit();
+        g_problems->setRecordSource(Sql::ProblemSearch(g_large, QString::fromLatin1(kSearch), {}));
+        g_problems->Refresh();
+    }
+}
+
+// Drops Find's index, for the writes' figures without it.
+void dropSearchIndex()
+{
+    if (IsServerDatabase(g_db)) {
+        PGconn* c = PQconnectdb(g_db.toUtf8().constData());
+        PQclear(PQexec(c, "DROP TABLE IF EXISTS problemsfolded, problemsfoldpending;"
+                          "DROP FUNCTION IF EXISTS vantor_fold_pending CASCADE"));
+        PQfinish(c);
+        return;
+    }
+    for (const char* sql :
+         {"DROP TRIGGER IF EXISTS ProblemsFoldInsert", "DROP TRIGGER IF EXISTS ProblemsFoldUpdate",
+          "DROP TRIGGER IF EXISTS ProblemsFoldDelete", "DROP TABLE IF EXISTS ProblemsFolded",
+          "DROP TABLE IF EXISTS ProblemsFoldPending", "VACUUM"})
+        Connection::shared(g_db)->run(QString::fromLatin1(sql));
 }
 
 void timedCopy(const QString& from, const QString& to)
@@ -133,12 +216,15 @@ int main(int argc, char** argv)
     // --db=PATH-OR-URI names the database; --copy-from=FILE copies FILE into it first and
     // --copy-back=FILE copies it into FILE at the end; the rest goes to the benchmark library.
     QString copyFrom, copyBack;
+    bool withoutIndex = false;
     std::vector<char*> rest{argv[0]};
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--db=", 5) == 0)
             g_db = QString::fromLocal8Bit(argv[i] + 5);
         else if (std::strncmp(argv[i], "--copy-from=", 12) == 0)
             copyFrom = QString::fromLocal8Bit(argv[i] + 12);
+        else if (std::strcmp(argv[i], "--without-search-index") == 0)
+            withoutIndex = true;
         else if (std::strncmp(argv[i], "--copy-back=", 12) == 0)
             copyBack = QString::fromLocal8Bit(argv[i] + 12);
         else
@@ -153,6 +239,16 @@ int main(int argc, char** argv)
     }
     if (!copyFrom.isEmpty())
         timedCopy(copyFrom, g_db);
+    if (withoutIndex) {
+        dropSearchIndex();
+    } else {
+        QElapsedTimer clock;
+        clock.start();
+        NoProgress none;
+        const QString note = Connection::shared(g_db)->engine().prepareSearch(none);
+        std::printf("search index ready in %lld ms %s\n", static_cast<long long>(clock.elapsed()),
+                    qPrintable(note));
+    }
     g_titles = source("dataSoftware");
     g_versions = source("dataVersions");
     g_problems = source("dataProblems");
@@ -161,6 +257,17 @@ int main(int argc, char** argv)
     benchmark::RegisterBenchmark("MoveNext", MoveNext)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("MoveFirstLast", MoveFirstLast)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("SearchDriver", SearchDriver)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("SearchTwoWords", SearchTwoWords)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("SearchWildcard", SearchWildcard)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("InsertProblem", InsertProblem)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(200);
+    benchmark::RegisterBenchmark("UpdateProblem", UpdateProblem)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(200);
+    benchmark::RegisterBenchmark("InsertThenSearch", InsertThenSearch)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(20);
     if (IsServerDatabase(g_db))
         benchmark::RegisterBenchmark("SearchDriverPlainLibpq", SearchDriverPlainLibpq)
             ->Unit(benchmark::kMillisecond);

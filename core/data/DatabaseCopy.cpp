@@ -111,6 +111,7 @@ QString CopyInto(CopySource& source, const QString& to, WorkProgress& progress)
 {
     const bool newFile = !IsServerDatabase(to) && !QFileInfo::exists(to);
     QStringList counts;
+    QString searchNote;
     try {
         std::shared_ptr<Connection> target = Connection::open(to);
         refuseNonEmpty(*target, to);
@@ -126,6 +127,12 @@ QString CopyInto(CopySource& source, const QString& to, WorkProgress& progress)
         } catch (const DbError&) {
             // The copy is committed; the server brings its figures up to date by itself later.
         }
+        // The index Find uses, made over the rows now in place: faster than row by row.
+        try {
+            searchNote = target->engine().prepareSearch(progress);
+        } catch (const DbError&) {
+            // Stopped: the rows not yet indexed are read by the searches until the next open.
+        }
     } catch (const DbError&) {
         // A file made for the copy goes again with it; one that was there stays as it was.
         if (newFile)
@@ -137,6 +144,8 @@ QString CopyInto(CopySource& source, const QString& to, WorkProgress& progress)
             .arg(counts.join(QStringLiteral(", ")), source.shownName(), ShownDatabase(to));
     for (const QString& remark : source.remarks())
         summary += QLatin1Char('\n') + remark;
+    if (!searchNote.isEmpty())
+        summary += QLatin1Char('\n') + searchNote;
     return summary;
 }
 

@@ -10,6 +10,8 @@
 #include <functional>
 #include <vector>
 
+class WorkProgress;
+
 // The seam between the record sources and a database engine: all they ask of one. Tables,
 // field names and WHERE texts come as the program writes them ("[Problems]", "[SoftwareID] =
 // 12 AND [Problem] LIKE 'x%'", LIKE with "%" and "_" and no escape character, texts between
@@ -112,6 +114,14 @@ public:
     // A large copy into the database was committed: whatever the engine keeps about its tables
     // for planning reads is brought up to date. Outside a transaction.
     virtual void settle() = 0;
+
+    // Gives the database the index of the problems' texts that Find narrows its search with,
+    // when it has none, and brings it up to date with the rows written since (by anyone),
+    // reporting to progress. Outside a transaction. Returns a sentence for the start-up
+    // output when the searches must read every row instead, else an empty text. Throws
+    // DbError (WorkCancelled too) only when the work stopped; what was done stays, and the
+    // searches stay right either way.
+    virtual QString prepareSearch(WorkProgress& progress) = 0;
 
     // One statement in the engine's own dialect, for tests and one-off reads; a database file
     // only.

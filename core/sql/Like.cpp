@@ -76,6 +76,21 @@ char32_t nextCodePoint(const unsigned char*& p, const unsigned char* end)
     return cp;
 }
 
+void appendUtf8(QByteArray& out, char32_t c)
+{
+    if (c < 0x80) {
+        out.append(char(c));
+    } else if (c < 0x800) {
+        out.append(char(0xC0 | (c >> 6))).append(char(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.append(char(0xE0 | (c >> 12))).append(char(0x80 | ((c >> 6) & 0x3F)));
+        out.append(char(0x80 | (c & 0x3F)));
+    } else {
+        out.append(char(0xF0 | (c >> 18))).append(char(0x80 | ((c >> 12) & 0x3F)));
+        out.append(char(0x80 | ((c >> 6) & 0x3F))).append(char(0x80 | (c & 0x3F)));
+    }
+}
+
 using Token = LikeToken;
 
 std::vector<Token> patternTokens(const char* pattern, int length, char32_t escape)
@@ -259,6 +274,28 @@ void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 char32_t FoldCodePoint(char32_t c)
 {
     return fold(c);
+}
+
+QByteArray FoldedText(const char* text, int length)
+{
+    QByteArray out;
+    out.reserve(length);
+    auto p = reinterpret_cast<const unsigned char*>(text);
+    const auto end = p + length;
+    while (p < end) {
+        if (*p > 0 && *p < 0x80) {
+            const unsigned char b = *p++;
+            out.append(char((b >= 'A' && b <= 'Z') ? b + 32 : b));
+            continue;
+        }
+        const char32_t c = nextCodePoint(p, end);
+        const char32_t f = fold(c);
+        if (c != 0 && f == 0)
+            continue;
+        const bool valid = c != 0 && f <= 0x10FFFF && (f < 0xD800 || f > 0xDFFF);
+        appendUtf8(out, valid ? f : char32_t(0xFFFD));
+    }
+    return out;
 }
 
 std::vector<LikeToken> LikeTokens(const char* pattern, int length, char32_t escape)

@@ -16,6 +16,11 @@ bool LikeMatch(const char* pattern, int patternLength, const char* text, int tex
 // case-folded form, or 0 for an accent, which the comparison passes over.
 char32_t FoldCodePoint(char32_t c);
 
+// A whole text as the comparison sees it: each character folded, accents left out. A NUL and a
+// byte that is no UTF-8 become U+FFFD, which no search's run of letters holds (FindIndex.h), so
+// the folded text is valid UTF-8 that any database can store.
+QByteArray FoldedText(const char* text, int length);
+
 // One element of a pattern: a folded character, "_", or a run of "%".
 struct LikeToken {
     char32_t c;

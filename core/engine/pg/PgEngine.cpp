@@ -2,6 +2,7 @@
 
 #include "core/engine/DbError.h"
 #include "core/engine/pg/PgSchema.h"
+#include "core/sql/FindIndex.h"
 
 #include <algorithm>
 
@@ -69,18 +70,20 @@ PgResult PgEngine::exec(const PgStatement& statement)
     }
 }
 
-PgStatement PgEngine::setSelect(const PgTable& t, const QByteArray& list,
-                                const QString& where) const
+PgStatement PgEngine::setSelect(const PgTable& t, const QByteArray& list, const QString& where,
+                                const FindPlan* plan) const
 {
     PgStatement s;
     if (!where.isEmpty())
         s = TranslateSql(where, {}, &t, 1, true);
+    if (plan)
+        narrowSearch(s, *plan);
     // The fields of the LIKEs left to the program come last.
     QByteArray fields = list;
     for (const PgClientLike& like : s.clientLikes)
         fields += ", " + quoted(like.column);
     s.sql = "SELECT " + quoted(t.key()) + fields + " FROM " + quoted(t.table) +
-            (where.isEmpty() ? QByteArray() : " WHERE " + s.sql) + " ORDER BY " + quoted(t.key());
+            (s.sql.isEmpty() ? QByteArray() : " WHERE " + s.sql) + " ORDER BY " + quoted(t.key());
     return s;
 }
 
@@ -140,8 +143,12 @@ std::vector<qint64> PgEngine::scanFields(const QString& name, const QString& whe
     // a set of keys alone comes from the index.
     const bool versioned = !fields.isEmpty();
     const int first = versioned ? 2 : 1;
-    const PgStatement s = setSelect(
-        t, (versioned ? QByteArray(", row_version") : QByteArray()) + columnList(t, fields), where);
+    const QByteArray columns =
+        (versioned ? QByteArray(", row_version") : QByteArray()) + columnList(t, fields);
+    const std::optional<FindPlan> plan = PlanFind(name, where);
+    const bool narrowed = plan && searchIndexCurrent();
+    const PgStatement s = narrowed ? setSelect(t, columns, plan->checkedWhere(), &*plan)
+                                   : setSelect(t, columns, where);
     const PgResult r = exec(s);
     std::vector<qint64> out;
     out.reserve(size_t(r.rows()));

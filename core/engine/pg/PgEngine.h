@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+struct FindPlan;
 struct PgTable;
 
 // A Vantor database on a PostgreSQL server, reached through libpq. Several people may use it at
@@ -58,6 +59,8 @@ public:
     std::vector<qint64> insertRows(const QString& table, const QStringList& fields,
                                    const std::vector<QVariantList>& rows) override;
 
+    // pg_trgm's GIN index over the folded texts (PgSearchIndex.cpp).
+    QString prepareSearch(WorkProgress& progress) override;
     Rows query(const QString& sql, const QVariantList& values) override;
     void keysWritten(const QString& table) override;
     void settle() override;
@@ -72,8 +75,18 @@ private:
     QByteArray column(const PgTable& t, const QString& field) const;
     QByteArray columnList(const PgTable& t, const QStringList& fields) const;
     PgResult exec(const PgStatement& statement);
-    // "SELECT key, list FROM table [WHERE ...] ORDER BY key".
-    PgStatement setSelect(const PgTable& t, const QByteArray& list, const QString& where) const;
+    // "SELECT key, list FROM table [WHERE ...] ORDER BY key", narrowed by the search index
+    // when plan is given.
+    PgStatement setSelect(const PgTable& t, const QByteArray& list, const QString& where,
+                          const FindPlan* plan = nullptr) const;
+    // The search index: 0 none, 1 being filled, 2 in use.
+    int searchIndexState();
+    // Whether the index holds every row as it is now, after folding the rows written since.
+    bool searchIndexCurrent();
+    // Folds up to limit of the listed rows into the index; how many it took.
+    int foldPending(int limit);
+    // Adds the condition that only the rows the index gives for plan's runs are read.
+    void narrowSearch(PgStatement& s, const FindPlan& plan) const;
     // The rows of keys[0, count) as select (its $1 is the keys) gives them, each given to
     // take(index in keys, result, row).
     template <typename Take>

@@ -4,8 +4,10 @@
 #include "core/engine/Engine.h"
 #include "core/engine/RowBases.h"
 #include "core/engine/sqlite/SqliteStatement.h"
+#include "core/sql/FindIndex.h"
 
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -61,6 +63,7 @@ public:
     void keysWritten(const QString&) override {}
     // SQLite plans from its indexes alone.
     void settle() override {}
+    QString prepareSearch(WorkProgress& progress) override;
     QSqlQuery run(const QString& sql, const QVariantList& values) override;
     QSqlDatabase db() const override;
 
@@ -89,6 +92,22 @@ private:
     // Whether a row that deleting keys of table would take with it changed since it was read;
     // what changed is learnt for a second delete.
     bool cascadeChanged(const QString& table, const std::vector<qint64>& keys);
+
+    // The search index (SqliteSearchIndex.cpp). How a read of table with where uses it, or
+    // nothing when it cannot serve.
+    std::optional<FindPlan> searchPlan(const QString& table, const QString& where);
+    // The WHERE text narrowed to the rows the index gives.
+    QString narrowedWhere(const FindPlan& plan) const;
+    // The keys of a search the index decides alone.
+    std::vector<qint64> indexedKeys(const FindPlan& plan);
+    // 0: none, 1: made by a fold of another version, 2: in use.
+    int searchIndexState();
+    // Makes the index (again, when replace), every row listed to be folded.
+    bool createSearchIndex(bool replace);
+    // Whether the index holds every row as it is now, after folding the rows written since.
+    bool searchIndexCurrent();
+    // Folds up to limit of the listed rows into the index; how many it took.
+    int foldPending(int limit);
 
     // The statements that read whole rows of one table by key, prepared once per table.
     struct TableReader {

@@ -153,7 +153,10 @@ void SqliteEngine::readRows(const QString& table, const qint64* keys, int count,
 
 std::vector<qint64> SqliteEngine::keys(const QString& table, const QString& where)
 {
-    const Statement q(m_handle, setSelect(QString(), table, where));
+    const std::optional<FindPlan> plan = searchPlan(table, where);
+    if (plan && plan->exactOnly())
+        return indexedKeys(*plan);
+    const Statement q(m_handle, setSelect(QString(), table, plan ? narrowedWhere(*plan) : where));
     return stepKeys(m_handle, q.get(), [](sqlite3_stmt*) {});
 }
 
@@ -163,9 +166,10 @@ std::vector<qint64> SqliteEngine::scanFields(const QString& table, const QString
     // A list's lines carry their rows' fingerprints, so that a delete from the list is checked.
     const QString name = VantorTableName(table);
     const int count = int(fields.size());
-    const Statement q(
-        m_handle,
-        setSelect(fieldList(fields) + (count ? ", " + basisSql(table) : QString()), table, where));
+    const std::optional<FindPlan> plan = searchPlan(table, where);
+    const Statement q(m_handle,
+                      setSelect(fieldList(fields) + (count ? ", " + basisSql(table) : QString()),
+                                table, plan ? narrowedWhere(*plan) : where));
     std::vector<QVariant> values(static_cast<size_t>(count));
     return stepKeys(m_handle, q.get(), [&](sqlite3_stmt* st) {
         for (int f = 0; f < count; ++f)
