@@ -9,6 +9,8 @@
 
 #include <optional>
 
+#include <grp.h>
+#include <pwd.h>
 #include <unistd.h>
 
 namespace {
@@ -25,6 +27,8 @@ bool holdOwnSettings(const QString& dir, bool ownerWrites)
            QFile::setPermissions(dir,
                                  ownerWrites ? read | enter | QFile::WriteOwner : read | enter);
 }
+const auto kGroupWrites = QFile::Permissions(0x7755) | QFile::WriteGroup;
+
 // Makes dir, a folder of the user's own, one that another user could have filled, in the way
 // the row names.
 bool distrust(const QString& how, const QString& dir)
@@ -39,6 +43,9 @@ bool distrust(const QString& how, const QString& dir)
         return false;
     if (how == "<open folder>")
         return QFile::setPermissions(dir, all);
+    if (how == "<shared group>")
+        return ::chown(QFile::encodeName(dir).constData(), uid_t(-1), 100) == 0 &&
+               QFile::setPermissions(dir, kGroupWrites);
     if (how == "<open settings>")
         return QFile::setPermissions(dir + "/VANTOR.INI", open);
     return ::chown(QFile::encodeName(dir).constData(), 65534, 65534) == 0;
@@ -96,6 +103,11 @@ private slots:
              "<home>/.local/share/vantor"},
             {"folder of another user", "<another's>", "", "", "<home>/.config/vantor",
              "<home>/.local/share/vantor"},
+            {"folder a shared group may write", "<shared group>", "", "", "<home>/.config/vantor",
+             "<home>/.local/share/vantor"},
+            // A user's private group, as a umask of 002 leaves it, lets no one else write.
+            {"folder its owner's own group may write", "<own group>", "", "", "<own group>",
+             "<own group>"},
         };
         for (const auto& r : rows)
             QTest::newRow(r[0]) << r[1] << r[2] << r[3] << r[4] << r[5];
@@ -114,6 +126,7 @@ private slots:
             return s.replace("<tmp>", tmp.path())
                 .replace("<opt>", opt ? opt->path() : QString())
                 .replace("<read-only>", tmp.path())
+                .replace("<own group>", tmp.path())
                 .replace("<home>", home);
         };
         const auto removable = qScopeGuard([&] {
@@ -128,9 +141,18 @@ private slots:
         }
         if (program == "<read-only>")
             QVERIFY(holdOwnSettings(tmp.path(), false));
-        const bool stranger = program.startsWith("<open") || program == "<another's>";
-        if (program == "<another's>" && ::geteuid() != 0)
-            QSKIP("only root may give a folder to another user");
+        if (program == "<own group>") {
+            const passwd* me = ::getpwuid(::geteuid());
+            const group* g = me ? ::getgrgid(me->pw_gid) : nullptr;
+            if (!g || g->gr_mem[0] || qstrcmp(g->gr_name, me->pw_name) != 0)
+                QSKIP("this user's group is not a private one");
+            QVERIFY(holdOwnSettings(tmp.path(), true));
+            QVERIFY(QFile::setPermissions(tmp.path(), kGroupWrites));
+        }
+        const bool stranger =
+            program.startsWith("<open") || program == "<another's>" || program == "<shared group>";
+        if ((program == "<another's>" || program == "<shared group>") && ::geteuid() != 0)
+            QSKIP("only root may give a folder to another user or group");
         if (stranger)
             QVERIFY(distrust(program, tmp.path()));
         const DataLocation where = LocateData(stranger ? tmp.path() : expand(program),

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -60,6 +61,18 @@ bool IsSystemFolder(const QString& folder)
     return owned.contains(top) || top.startsWith(QLatin1String("lib"));
 }
 
+// A user's private group (named as the user, the user's own, with no other members), as Debian's
+// adduser makes it for a umask of 002, holds no one else: its write bit lets no stranger in.
+bool isPrivateGroup(gid_t gid, uid_t owner)
+{
+    const passwd* user = ::getpwuid(owner);
+    if (!user || user->pw_gid != gid)
+        return false;
+    const QByteArray userName(user->pw_name);
+    const group* g = ::getgrgid(gid);
+    return g && userName == g->gr_name && (!g->gr_mem || !g->gr_mem[0]);
+}
+
 QString Untrusted(const QString& path)
 {
     const QByteArray name = QFile::encodeName(path);
@@ -77,7 +90,9 @@ QString Untrusted(const QString& path)
     if (stranger(target.st_uid))
         return says;
     // A group may hold other users; a folder's sticky bit does not stop them adding files.
-    if (target.st_mode & (S_IWGRP | S_IWOTH))
+    const bool groupOpen =
+        (target.st_mode & S_IWGRP) && !isPrivateGroup(target.st_gid, target.st_uid);
+    if (groupOpen || (target.st_mode & S_IWOTH))
         return QStringLiteral("other users may write to %1").arg(path);
     return {};
 }

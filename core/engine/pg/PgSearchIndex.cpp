@@ -198,7 +198,9 @@ QString PgEngine::prepareSearch(WorkProgress& progress)
     }
     if (state != 2) {
         try {
-            m_link.command(kGinIndexes);
+            // Building the index over a large table takes a minute; it is upkeep, not a wait
+            // for another user, so the statement deadline does not cut it off.
+            m_link.command(kGinIndexes, PgLink::Wait::Unbounded);
         } catch (const DbError& e) {
             return QStringLiteral("Searches read every problem: the %1 could not be given the "
                                   "trigram index (%2).")
