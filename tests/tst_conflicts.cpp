@@ -144,6 +144,13 @@ private slots:
         QCOMPARE(t.refusal(), kNotDeleted);
         QCOMPARE(t.db.count("Versions") + t.db.count("Changes") + t.db.count("Files"), 3);
 
+        // A change they added after the version's lines were read would go with it unseen.
+        t.w->lstVersionDate->setCurrentRow(0);
+        t.other({"add", "Changes", "ReleaseID", QString::number(t.release), "Change", "new"});
+        t.deleteWith(t.w->cmdDeleteVersion);
+        QCOMPARE(t.refusal(), kNotDeleted);
+        QCOMPARE(t.db.count("Changes"), 2);
+
         t.w->lstVersionDate->setCurrentRow(0);
         t.deleteWith(t.w->cmdDeleteVersion);
         QCOMPARE(t.env.msgs.count(), 1); // the question alone

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRegularExpression>
 #include <QString>
 
 #include <vector>
@@ -36,4 +37,20 @@ inline QString VantorTableName(const QString& name)
             return t;
     }
     return name;
+}
+
+// The parent whose every child a read of the table lists, when its condition is nothing but
+// "[Field] = KEY" on the field naming the parent; 0 otherwise (a search lists only some).
+inline qint64 ListedParent(const QString& table, const QString& where)
+{
+    static const QRegularExpression parentIs(QStringLiteral(R"(^\s*\[?(\w+)\]?\s*=\s*(\d+)\s*$)"));
+    const QRegularExpressionMatch m = parentIs.match(where);
+    if (!m.hasMatch())
+        return 0;
+    const QString child = VantorTableName(table);
+    for (const CascadeLink& link : CascadeLinks()) {
+        if (link.child == child && link.field.compare(m.captured(1), Qt::CaseInsensitive) == 0)
+            return m.captured(2).toLongLong();
+    }
+    return 0;
 }

@@ -1,5 +1,7 @@
 #include "core/engine/RowBases.h"
 
+#include "core/engine/Cascade.h"
+
 void RowBases::set(Table& t, const QString& table, qint64 key, qint64 basis)
 {
     qint64& slot = t.bases[key];
@@ -70,4 +72,57 @@ void RowBases::rollback()
             bases.remove(it->key);
     }
     m_replaced.clear();
+}
+
+void RowBases::listed(const QString& table, const QString& where, const std::vector<qint64>& keys)
+{
+    if (const qint64 parent = ListedParent(table, where))
+        m_children[VantorTableName(table)][parent] = QSet<qint64>(keys.begin(), keys.end());
+}
+
+void RowBases::added(const QString& table, qint64 parent, qint64 key)
+{
+    auto t = m_children.find(VantorTableName(table));
+    if (t == m_children.end())
+        return;
+    auto p = t->find(parent);
+    if (p != t->end())
+        p->insert(key);
+}
+
+void RowBases::added(const QString& table, const QStringList& fields, const QVariantList& values,
+                     qint64 key)
+{
+    const QString child = VantorTableName(table);
+    for (const CascadeLink& link : CascadeLinks()) {
+        if (link.child != child)
+            continue;
+        for (qsizetype i = 0; i < fields.size() && i < values.size(); ++i) {
+            if (fields[i].compare(link.field, Qt::CaseInsensitive) == 0)
+                added(child, values[i].toLongLong(), key);
+        }
+    }
+}
+
+bool RowBases::addedSince(const QString& table, qint64 parent, qint64 key) const
+{
+    const auto t = m_children.constFind(VantorTableName(table));
+    if (t == m_children.constEnd())
+        return false;
+    const auto p = t->constFind(parent);
+    return p != t->constEnd() && !p->contains(key);
+}
+
+bool RowBases::changedSince(const QString& table, qint64 parent, qint64 key, qint64 basis)
+{
+    const QString name = VantorTableName(table);
+    const qint64 read = of(name, key);
+    // A row never shown here was never read, so it cannot have changed since.
+    const bool changed = read && read != basis;
+    const bool addedSinceListed = addedSince(name, parent, key);
+    if (changed || addedSinceListed) {
+        learn(name, key, basis);
+        added(name, parent, key);
+    }
+    return changed || addedSinceListed;
 }

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QHash>
+#include <QSet>
 #include <QString>
+#include <QStringList>
+#include <QVariantList>
 
 #include <vector>
 
@@ -21,6 +24,20 @@ public:
     void learn(const QString& table, qint64 key, qint64 basis);
     qint64 of(const QString& table, qint64 key) const;
 
+    // A read of every child of one parent (a version's changes, a title's versions), when the
+    // read's condition says so (ListedParent): a child the parent has later that was not among
+    // them was added since, by someone else, and a delete of the parent would take it unseen.
+    void listed(const QString& table, const QString& where, const std::vector<qint64>& keys);
+    // A row added here, or someone else's that the user has been told of.
+    void added(const QString& table, qint64 parent, qint64 key);
+    void added(const QString& table, const QStringList& fields, const QVariantList& values,
+               qint64 key);
+    bool addedSince(const QString& table, qint64 parent, qint64 key) const;
+    // For a row a delete of its parent would take with it: it changed since it was read, or
+    // was added since its parent's children were listed. Either is then taken as told, so
+    // that a second delete means it.
+    bool changedSince(const QString& table, qint64 parent, qint64 key, qint64 basis);
+
     // Holds are counted: several record sources may keep typing on one row.
     void hold(const QString& table, qint64 key);
     void release(const QString& table, qint64 key);
@@ -39,6 +56,8 @@ private:
 
     bool m_inTransaction = false;
     QHash<QString, Table> m_tables;
+    // Per child table, per listed parent, the children it had.
+    QHash<QString, QHash<qint64, QSet<qint64>>> m_children;
     struct Replaced {
         QString table;
         qint64 key;

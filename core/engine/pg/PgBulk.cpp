@@ -48,5 +48,7 @@ std::vector<qint64> PgEngine::insertRows(const QString& name, const QStringList&
         std::sort(made.begin(), made.end());
         keys.insert(keys.end(), made.begin(), made.end());
     }
+    for (size_t i = 0; i < keys.size() && i < rows.size(); ++i)
+        m_bases.added(t.name, fields, rows[i], keys[i]);
     return keys;
 }

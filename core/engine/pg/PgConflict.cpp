@@ -26,20 +26,17 @@ bool PgEngine::cascadeChanged(const PgTable& t, const std::vector<qint64>& keys)
         if (keys.empty() || link.parent != t.name)
             continue;
         const PgTable& child = table(link.child);
-        const PgResult r = exec({"SELECT " + quoted(child.key()) + ", row_version FROM " +
-                                     quoted(child.table) + " WHERE " + column(child, link.field) +
+        const QByteArray parent = column(child, link.field);
+        const PgResult r = exec({"SELECT " + quoted(child.key()) + ", row_version, " + parent +
+                                     " FROM " + quoted(child.table) + " WHERE " + parent +
                                      " = ANY($1) ORDER BY " + quoted(child.key()) + " FOR UPDATE",
                                  {QVariant::fromValue(KeyArray(keys.begin(), keys.end()))}});
         std::vector<qint64> childKeys;
         for (int i = 0; i < r.rows(); ++i) {
             const qint64 key = r.integer(i, 0);
             const qint64 version = r.integer(i, 1);
-            const qint64 read = m_bases.of(child.name, key);
-            // A row never shown here was never read, so it cannot have changed since.
-            if (read && read != version) {
-                m_bases.learn(child.name, key, version);
+            if (m_bases.changedSince(child.name, r.integer(i, 2), key, version))
                 changed = true;
-            }
             childKeys.push_back(key);
         }
         changed = cascadeChanged(child, childKeys) || changed;

@@ -165,6 +165,7 @@ std::vector<qint64> PgEngine::scanFields(const QString& name, const QString& whe
         out.push_back(key);
         row(values.data());
     }
+    m_bases.listed(t.name, where, out);
     return out;
 }
 
@@ -219,6 +220,7 @@ qint64 PgEngine::insert(const QString& name, const QStringList& fields, const QV
                           .arg(QString::fromUtf8(t.table)));
     const qint64 key = r.integer(0, 0);
     m_bases.wrote(t.name, key, r.integer(0, 1));
+    m_bases.added(t.name, fields, values, key);
     return key;
 }
 

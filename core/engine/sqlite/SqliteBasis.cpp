@@ -175,21 +175,17 @@ bool SqliteEngine::cascadeChanged(const QString& table, const std::vector<qint64
         QStringList list;
         for (qint64 k : keys)
             list << QString::number(k);
-        const Rows rows = query(QStringLiteral("SELECT rowid, ") + basisSql(link.child) +
-                                    QStringLiteral(" FROM ") + Bracketed(link.child) +
-                                    QStringLiteral(" WHERE ") + Bracketed(link.field) +
-                                    QStringLiteral(" IN (") + list.join(',') + QLatin1Char(')'),
-                                {});
+        const Rows rows =
+            query(QStringLiteral("SELECT rowid, ") + basisSql(link.child) + QStringLiteral(", ") +
+                      Bracketed(link.field) + QStringLiteral(" FROM ") + Bracketed(link.child) +
+                      QStringLiteral(" WHERE ") + Bracketed(link.field) + QStringLiteral(" IN (") +
+                      list.join(',') + QLatin1Char(')'),
+                  {});
         std::vector<qint64> children;
         for (const QVariantList& row : rows) {
             const qint64 key = row[0].toLongLong();
-            const qint64 now = row[1].toLongLong();
-            const qint64 read = m_bases.of(link.child, key);
-            // A row never shown here was never read, so it cannot have changed since.
-            if (read && read != now) {
-                m_bases.learn(link.child, key, now);
+            if (m_bases.changedSince(link.child, row[2].toLongLong(), key, row[1].toLongLong()))
                 changed = true;
-            }
             children.push_back(key);
         }
         changed = cascadeChanged(link.child, children) || changed;

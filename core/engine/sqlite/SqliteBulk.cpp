@@ -31,6 +31,7 @@ std::vector<qint64> SqliteEngine::insertRows(const QString& table, const QString
         if (sqlite3_step(insert.get()) != SQLITE_DONE)
             throw StatementError(m_handle);
         keys.push_back(sqlite3_last_insert_rowid(m_handle));
+        m_bases.added(table, fields, row, keys.back());
     }
     return keys;
 }

@@ -211,7 +211,9 @@ qint64 SqliteEngine::insert(const QString& table, const QStringList& fields,
         sql += QStringLiteral(" (") + columns.join(',') + QStringLiteral(") VALUES (") +
                marks.join(',') + QLatin1Char(')');
     }
-    return write(sql, values).lastKey;
+    const qint64 key = write(sql, values).lastKey;
+    m_bases.added(table, fields, values, key);
+    return key;
 }
 
 Engine::Rows SqliteEngine::query(const QString& sql, const QVariantList& values)

@@ -157,7 +157,9 @@ std::vector<qint64> SqliteEngine::keys(const QString& table, const QString& wher
     if (plan && plan->exactOnly())
         return indexedKeys(*plan);
     const Statement q(m_handle, setSelect(QString(), table, plan ? narrowedWhere(*plan) : where));
-    return stepKeys(m_handle, q.get(), [](sqlite3_stmt*) {});
+    std::vector<qint64> keys = stepKeys(m_handle, q.get(), [](sqlite3_stmt*) {});
+    m_bases.listed(table, where, keys);
+    return keys;
 }
 
 std::vector<qint64> SqliteEngine::scanFields(const QString& table, const QString& where,
@@ -171,13 +173,15 @@ std::vector<qint64> SqliteEngine::scanFields(const QString& table, const QString
                       setSelect(fieldList(fields) + (count ? ", " + basisSql(table) : QString()),
                                 table, plan ? narrowedWhere(*plan) : where));
     std::vector<QVariant> values(static_cast<size_t>(count));
-    return stepKeys(m_handle, q.get(), [&](sqlite3_stmt* st) {
+    std::vector<qint64> keys = stepKeys(m_handle, q.get(), [&](sqlite3_stmt* st) {
         for (int f = 0; f < count; ++f)
             values[size_t(f)] = ColumnValue(st, f + 1);
         if (count)
             m_bases.read(name, sqlite3_column_int64(st, 0), sqlite3_column_int64(st, count + 1));
         row(values.data());
     });
+    m_bases.listed(table, where, keys);
+    return keys;
 }
 
 void SqliteEngine::readFields(const QString& table, const QStringList& fields, const qint64* keys,
