@@ -169,6 +169,26 @@ private slots:
         QVERIFY(shown(*t.w).isEmpty());
     }
 
+    // A change the other user is adding to the version is not yet committed when this one
+    // deletes the version: the delete waits for it and is refused instead of taking it along.
+    void deleteWhileAChildIsBeingAdded()
+    {
+        Shared t;
+        if (!t.db.onServer())
+            QSKIP("A file's write lock is taken as each command begins.");
+        SelectTitle(*t.w, "Shared");
+        t.w->lstVersionDate->setCurrentRow(0);
+        QProcess other;
+        other.start(QStringLiteral(VANTOR_SECOND_USER),
+                    {t.env.dbPath(), "add-held", "Changes", "ReleaseID", QString::number(t.release),
+                     "Change", "theirs"});
+        QVERIFY(other.waitForReadyRead(60000));
+        t.deleteWith(t.w->cmdDeleteVersion);
+        QVERIFY(other.waitForFinished(60000) && other.exitCode() == 0);
+        QCOMPARE(t.refusal(), kNotDeleted);
+        QCOMPARE(t.db.count("Changes"), 2);
+    }
+
     // The other user's insert of the same title is not yet committed when this one is checked:
     // the check waits for it, and one of the two is refused.
     void sameTitleAddedAtOnce()

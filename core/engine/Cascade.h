@@ -25,6 +25,15 @@ inline const std::vector<CascadeLink>& CascadeLinks()
     return links;
 }
 
+inline bool IsParentTable(const QString& table)
+{
+    for (const CascadeLink& link : CascadeLinks()) {
+        if (link.parent == table)
+            return true;
+    }
+    return false;
+}
+
 // A table's name as the program spells it, whatever the letter case it was given in; other
 // names as given.
 inline QString VantorTableName(const QString& name)

@@ -1,5 +1,6 @@
 #include "core/engine/pg/PgEngine.h"
 
+#include "core/engine/Cascade.h"
 #include "core/engine/DbError.h"
 #include "core/engine/pg/PgSchema.h"
 #include "core/sql/FindIndex.h"
@@ -260,6 +261,11 @@ void PgEngine::remove(const QString& name, qint64 key)
         sql += " AND row_version = $2";
         params << version;
     }
+    // Someone adding a child holds a share lock on this row until they commit: locking the row
+    // first waits for them, so that the check sees every row the delete will take with it.
+    if (IsParentTable(t.name))
+        exec({"SELECT 1 FROM " + quoted(t.table) + " WHERE " + quoted(t.key()) + " = $1 FOR UPDATE",
+              {key}});
     if (cascadeChanged(t, {key}))
         throw RowConflict(RowConflict::Changed, true);
     const PgResult r = exec({sql + " RETURNING 1", params});
