@@ -2,6 +2,8 @@
 
 #include "core/engine/Cascade.h"
 
+#include <algorithm>
+
 void RowBases::set(Table& t, const QString& table, qint64 key, qint64 basis)
 {
     qint64& slot = t.bases[key];
@@ -76,8 +78,12 @@ void RowBases::rollback()
 
 void RowBases::listed(const QString& table, const QString& where, const std::vector<qint64>& keys)
 {
-    if (const qint64 parent = ListedParent(table, where))
-        m_children[VantorTableName(table)][parent] = QSet<qint64>(keys.begin(), keys.end());
+    if (const qint64 parent = ListedParent(table, where)) {
+        std::vector<qint64>& children = m_children[VantorTableName(table)][parent];
+        children = keys;
+        if (!std::is_sorted(children.begin(), children.end()))
+            std::sort(children.begin(), children.end());
+    }
 }
 
 void RowBases::added(const QString& table, qint64 parent, qint64 key)
@@ -86,8 +92,11 @@ void RowBases::added(const QString& table, qint64 parent, qint64 key)
     if (t == m_children.end())
         return;
     auto p = t->find(parent);
-    if (p != t->end())
-        p->insert(key);
+    if (p == t->end())
+        return;
+    const auto at = std::lower_bound(p->begin(), p->end(), key);
+    if (at == p->end() || *at != key)
+        p->insert(at, key);
 }
 
 void RowBases::added(const QString& table, const QStringList& fields, const QVariantList& values,
@@ -110,7 +119,7 @@ bool RowBases::addedSince(const QString& table, qint64 parent, qint64 key) const
     if (t == m_children.constEnd())
         return false;
     const auto p = t->constFind(parent);
-    return p != t->constEnd() && !p->contains(key);
+    return p != t->constEnd() && !std::binary_search(p->begin(), p->end(), key);
 }
 
 bool RowBases::changedSince(const QString& table, qint64 parent, qint64 key, qint64 basis)

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QHash>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -56,8 +55,9 @@ private:
 
     bool m_inTransaction = false;
     QHash<QString, Table> m_tables;
-    // Per child table, per listed parent, the children it had.
-    QHash<QString, QHash<qint64, QSet<qint64>>> m_children;
+    // Per child table, per listed parent, the keys of the children it had, in order (a title's
+    // problems run to a hundred thousand: a sorted copy costs far less than a hash set).
+    QHash<QString, QHash<qint64, std::vector<qint64>>> m_children;
     struct Replaced {
         QString table;
         qint64 key;
