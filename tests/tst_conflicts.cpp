@@ -157,6 +157,25 @@ private slots:
         QCOMPARE(t.db.count("Versions") + t.db.count("Changes") + t.db.count("Files"), 0);
     }
 
+    // A change added to a version the other user deleted meanwhile is refused in plain words.
+    void addUnderADeletedVersion()
+    {
+        Shared t;
+        SelectTitle(*t.w, "Shared");
+        t.w->lstVersionDate->setCurrentRow(0);
+        t.other({"delete", "Versions", QString::number(t.release)});
+        WorkDialog(t.w->cmdAddChange, [](QDialog* d) {
+            child<QLineEdit>(d, "txtChange")->setText("mine");
+            Click(d, "cmdOK");
+            if (d->isVisible())
+                Click(d, "cmdCancel");
+        });
+        const QString refusal = t.refusal();
+        QVERIFY2(refusal.startsWith("The record this one belongs to is no longer in the database"),
+                 qPrintable(refusal));
+        QCOMPARE(t.db.count("Changes"), 0);
+    }
+
     // Typing in a problem of the title the user deletes is no one else's change.
     void deleteOwnTitleWithTypingInItsProblem()
     {

@@ -42,6 +42,10 @@ QString DescribeSqlError(const QSqlError& error)
 
 QString DescribeSqliteFailure(int code, const QString& words)
 {
+    // As the server says it: a new record's title or version was deleted meanwhile.
+    if (code == SQLITE_CONSTRAINT_FOREIGNKEY)
+        return QStringLiteral("The record this one belongs to is no longer in the database; "
+                              "someone else may have deleted it.");
     const QString reason = reasonFor(code & 0xff);
     if (reason.isEmpty())
         return words;
