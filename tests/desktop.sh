@@ -9,21 +9,9 @@ layout=$2
 shots=$3
 CONVERT=/usr/bin/convert
 IMPORT=/usr/bin/import
-export QT_QPA_PLATFORM=xcb
-
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    local p
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-rm -rf "$shots"
-mkdir -p "$shots"
 
 source "$(dirname "$0")/xsession.sh"
+begin_work "$shots"
 start_x_session "$work"
 
 shoot() { "$IMPORT" -window root "$shots/$1.png"; }

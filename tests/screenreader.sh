@@ -7,21 +7,9 @@ set -uo pipefail
 vantor=$1
 shots=$2
 here=$(cd "$(dirname "$0")" && pwd)
-export QT_QPA_PLATFORM=xcb
-
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    local p
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-rm -rf "$shots"
-mkdir -p "$shots" "$work/program"
-
 source "$here/xsession.sh"
+begin_work "$shots"
+mkdir -p "$work/program"
 start_x_session "$work"
 
 # A copy in a folder of its own, where it makes its settings file and an empty database.

@@ -17,31 +17,6 @@
 #include <QtTest>
 
 namespace {
-// Every row of every table with its key, dates as ISO text and NULL apart from an empty text.
-QStringList everyRecord(Connection& c)
-{
-    QStringList rows;
-    for (const QString& table : RecordTables()) {
-        Engine& e = c.engine();
-        QStringList columns;
-        for (const QString& column : e.columns(table))
-            columns << column;
-        const std::vector<qint64> keys = e.keys(table, QString());
-        e.readFields(
-            table, columns, keys.data(), int(keys.size()), [&](int, const QVariant* values) {
-                QStringList row{table};
-                for (qsizetype i = 0; i < columns.size(); ++i) {
-                    const QVariant& v = values[i];
-                    row << (v.typeId() == QMetaType::QDate ? v.toDate().toString(Qt::ISODate)
-                            : v.toString().isNull()        ? QStringLiteral("<NULL>")
-                                                           : v.toString());
-                }
-                rows << row.join(QLatin1Char('|'));
-            });
-    }
-    return rows;
-}
-
 // A small database of every kind of record: keys with gaps, NULL and empty texts, dates at
 // the ends of their range.
 void fill(CoreEnv& d)
@@ -91,7 +66,7 @@ private slots:
         for (CoreEnv::Kind from : kinds) {
             CoreEnv source(from);
             fill(source);
-            const QStringList records = everyRecord(source.db());
+            const QStringList records = AllRecords(source.db());
             const QString dump = source.folder() + "/dump.json";
             {
                 DatabaseSource reading(source.dbPath());
@@ -101,12 +76,12 @@ private slots:
             for (CoreEnv::Kind kind : kinds) {
                 CoreEnv target(kind);
                 RestoreDatabase(dump, target.dbPath(), quiet);
-                QCOMPARE(everyRecord(target.db()), records);
+                QCOMPARE(AllRecords(target.db()), records);
                 // A second restore finds records there and leaves them as they are.
                 QVERIFY(failure([&] {
                             RestoreDatabase(dump, target.dbPath(), quiet);
                         }).contains("already holds records"));
-                QCOMPARE(everyRecord(target.db()), records);
+                QCOMPARE(AllRecords(target.db()), records);
             }
         }
     }
@@ -237,7 +212,7 @@ private slots:
     {
         CoreEnv env;
         fill(env);
-        const QStringList records = everyRecord(env.db());
+        const QStringList records = AllRecords(env.db());
         Connection::closeAll();
         const QDir dir(env.folder());
         const QString dump = dir.filePath("dump.json");
@@ -246,7 +221,7 @@ private slots:
         QCOMPARE(runProgram({"--database", restored, "--restore", dump}).first, 0);
         {
             const std::shared_ptr<Connection> back = Connection::open(restored);
-            QCOMPARE(everyRecord(*back), records);
+            QCOMPARE(AllRecords(*back), records);
         }
         Connection::closeAll();
         const QString csv = dir.filePath("p.csv");

@@ -1,6 +1,7 @@
 # An X display of the test's own (other test runs may share the machine) with a window manager,
-# for the tests that start the real program and work it from outside. Sourced; the caller keeps
-# the array pids and ends what it holds when it exits.
+# for the tests that start the real program and work it from outside. Sourced.
+#   begin_work SHOT_FOLDER         a fresh shot folder, and a work folder ($work) that goes,
+#                                  with every process started into pids, when the test exits
 #   start_x_session WORK_FOLDER    sets DISPLAY; the logs go into the folder
 
 fail() {
@@ -31,4 +32,20 @@ start_x_session() {
     pids+=($!)
     wm_running() { wmctrl -m >/dev/null 2>&1; }
     wait_for 20 "openbox did not start" wm_running
+}
+
+begin_work() {
+    export QT_QPA_PLATFORM=xcb
+    work=$(mktemp -d)
+    pids=()
+    trap end_work EXIT
+    rm -rf "$1"
+    mkdir -p "$1"
+}
+
+end_work() {
+    local p
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+    wait 2>/dev/null
+    rm -rf "$work"
 }
