@@ -27,7 +27,7 @@ void frmVantor::ShowAllProblems()
 
 void frmVantor::moveProblems(void (*move)(RecordSource*))
 {
-    if (dataProblems->RecordCount() == 0)
+    if (dataProblems->isEmpty())
         return;
     RunCommand(connection(), [&] { move(dataProblems); });
 }

@@ -10,7 +10,7 @@
 
 bool AllProblemsReport::Printable()
 {
-    return MsgRequire(context.problems->RecordCount() > 0,
+    return MsgRequire(!context.problems->isEmpty(),
                       QStringLiteral("There are no problems and solutions to print."));
 }
 

@@ -2,6 +2,7 @@
 // written by other programs found, and a database without the index given it.
 #include "core/data/Connection.h"
 #include "core/data/DatabaseCopy.h"
+#include "core/data/RecordSource.h"
 #include "core/data/WorkProgress.h"
 #include "core/sql/SqlText.h"
 #include "tests/CoreSupport.h"
@@ -11,6 +12,8 @@
 #include <QtTest>
 
 #include <sqlite3.h>
+
+#include <limits>
 
 namespace {
 // Texts and patterns of the matcher's own cases: scripts, accents, ligatures, wildcards.
@@ -113,7 +116,25 @@ class TestFindIndex : public QObject {
             QRegularExpression(QStringLiteral("(\\[\\w+\\] LIKE '(?:[^']|'')*')")),
             QStringLiteral("(\\1)"));
         QVERIFY(scanned != indexed);
-        QVERIFY2(keys(indexed) == keys(scanned), qPrintable(problem + " / " + solution));
+        const std::vector<qint64> all = keys(scanned);
+        QVERIFY2(keys(indexed) == all, qPrintable(problem + " / " + solution));
+        QVERIFY2(inParts(indexed) == all, qPrintable(problem + " / " + solution));
+    }
+    // The same set read as a search shows it: two small parts, then the rest.
+    std::vector<qint64> inParts(const QString& where)
+    {
+        std::vector<qint64> found;
+        Engine::KeyPart part;
+        part.next = std::numeric_limits<qint64>::min();
+        for (int limit : {3, 5, -1}) {
+            Transaction t(m_env->db());
+            part = engine().keysAfter(QStringLiteral("Problems"), where, part.next, limit);
+            t.commit();
+            found.insert(found.end(), part.keys.begin(), part.keys.end());
+            if (part.done)
+                break;
+        }
+        return part.done ? found : std::vector<qint64>{-1};
     }
     // Writes SQL as a program of another maker would: no function of Vantor's registered.
     void outsideWrite(const QString& sql)
@@ -211,6 +232,53 @@ private slots:
         QCOMPARE(found("*schnee f*"), qint64(1));
         QCOMPARE(found("*kept*"), qint64(0));
         QCOMPARE(found("*zebra*"), qint64(0));
+    }
+
+    void searchSetIsReadInParts()
+    {
+        // More matches than a first part holds on either engine, written as another program
+        // would.
+        outsideWrite(m_env->onServer()
+                         ? QStringLiteral("INSERT INTO problems (softwareid, problem, solution)"
+                                          " SELECT %1, CASE WHEN i % 3 = 0 THEN 'other' ELSE"
+                                          " 'a driver fault' END, 's' FROM generate_series(1, "
+                                          "900) i")
+                               .arg(m_title)
+                         : QStringLiteral("INSERT INTO Problems (SoftwareID, Problem, Solution)"
+                                          " WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i"
+                                          " + 1 FROM n WHERE i < 900) SELECT %1, CASE WHEN i % 3"
+                                          " = 0 THEN 'other' ELSE 'a driver fault' END, 's' "
+                                          "FROM n")
+                               .arg(m_title));
+        NoProgress none;
+        engine().prepareSearch(none);
+        const QString sql = Sql::ProblemSearch(m_title, QStringLiteral("*driver*"), {});
+        std::vector<qint64> all = keys(whereOf(sql));
+        QCOMPARE(all.size(), size_t(600));
+        const auto set = m_env->source(sql);
+        // Written after the first part was read: found when the walk reaches it.
+        outsideWrite(QStringLiteral("INSERT INTO Problems (SoftwareID, Problem, Solution) VALUES"
+                                    " (%1, 'late driver', 's')")
+                         .arg(m_title));
+        all.push_back(m_env->scalar("SELECT MAX(ProblemID) FROM Problems").toLongLong());
+        std::vector<qint64> walked;
+        for (; !set->isEOF(); set->MoveNext())
+            walked.push_back(set->currentKey());
+        QCOMPARE(walked, all);
+        set->MovePrevious();
+        QCOMPARE(set->currentKey(), all.back());
+
+        // Last and a count read the rest at once; a row added through the set comes after it.
+        set->Refresh();
+        set->MoveLast();
+        QCOMPARE(set->currentKey(), all.back());
+        set->Refresh();
+        set->AddNew();
+        set->setField(QStringLiteral("SoftwareID"), m_title);
+        set->setField(QStringLiteral("Problem"), QStringLiteral("new driver"));
+        set->Update();
+        QCOMPARE(set->RecordCount(), int(all.size()) + 1);
+        QVERIFY(set->currentKey() > all.back());
     }
 
     void databaseWithoutIndexGetsItWithProgress()

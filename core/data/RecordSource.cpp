@@ -7,17 +7,23 @@
 #include "core/engine/DbError.h"
 #include "core/engine/Engine.h"
 #include "core/sql/Criteria.h"
+#include "core/sql/SqlText.h"
 
 #include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 // Rows read at a time while a set is walked by code, and while the user moves through it: a
 // press of First or Last reads only a few of the long problem texts it will not show.
 constexpr int kBlockRows = 128;
 constexpr int kMoveBlockRows = 16;
+// A search's first part, and how many parts, eight times larger each, before the rest is
+// read at once.
+constexpr int kFirstKeys = 256;
+constexpr int kKeyParts = 3;
 
 DbError notFound(const QString& name)
 {
@@ -93,13 +99,62 @@ void RecordSource::adoptKeys(std::vector<qint64> keys)
     if (keys.capacity() > keys.size() + keys.size() / 4)
         keys.shrink_to_fit();
     m_keys.swap(keys);
+    m_keysDone = true;
     m_rows.setTable(&engine(), m_table);
+}
+
+void RecordSource::runFirstKeys()
+{
+    ensureConnection();
+    ensureTable();
+    const Engine::KeyPart part =
+        engine().keysAfter(m_table, m_where, std::numeric_limits<qint64>::min(), kFirstKeys);
+    adoptKeys(part.keys);
+    m_keysNext = part.next;
+    m_keysDone = part.done;
+    m_keyParts = 1;
+    m_keyPartFound = !part.keys.empty();
+}
+
+void RecordSource::readMoreKeys(int limit)
+{
+    const Engine::KeyPart part = engine().keysAfter(m_table, m_where, m_keysNext, limit);
+    m_keys.insert(m_keys.end(), part.keys.begin(), part.keys.end());
+    m_keysNext = part.next;
+    m_keysDone = part.done;
+    m_keyPartFound = !part.keys.empty();
+    ++m_keyParts;
+}
+
+void RecordSource::knowKeysTo(int pos)
+{
+    while (!m_keysDone && int(m_keys.size()) <= pos) {
+        // Each part larger than the last; after a part without a match (a search few rows
+        // meet), or a few parts, all that is left, which an index finds faster than a walk.
+        const bool rest = !m_keyPartFound || m_keyParts >= kKeyParts;
+        readMoreKeys(rest ? -1 : kFirstKeys << (3 * m_keyParts));
+    }
+}
+
+void RecordSource::readAllKeys()
+{
+    if (!m_keysDone)
+        readMoreKeys(-1);
+}
+
+int RecordSource::RecordCount()
+{
+    readAllKeys();
+    return int(m_keys.size());
 }
 
 void RecordSource::Refresh()
 {
     SavePending();
-    runKeys();
+    if (Sql::IsSearch(m_where))
+        runFirstKeys();
+    else
+        runKeys();
     dropEdit();
     setPosition(0);
 }
@@ -113,6 +168,7 @@ void RecordSource::Close()
 {
     SavePending();
     m_keys.clear();
+    m_keysDone = true;
     m_rows.forget();
     dropEdit();
     setPosition(0);
@@ -141,6 +197,7 @@ qint64 RecordSource::currentKey() const
 
 void RecordSource::setPosition(int pos)
 {
+    knowKeysTo(pos);
     m_pos = pos;
     if (m_walking)
         return;
@@ -157,6 +214,7 @@ void RecordSource::MoveFirst()
 void RecordSource::MoveLast()
 {
     SavePending();
+    readAllKeys();
     setPosition(m_keys.empty() ? 0 : int(m_keys.size()) - 1);
 }
 
@@ -211,6 +269,7 @@ void RecordSource::WalkFields(const QStringList& names,
 {
     SavePending();
     ensureConnection();
+    readAllKeys();
     const int count = int(m_keys.size());
     const int from = std::max(m_pos, 0);
     if (from < count)
@@ -291,6 +350,7 @@ bool RecordSource::Find(const QString& criterion)
     if (!c)
         throw DbError(QStringLiteral("The criterion is not understood: %1").arg(criterion));
     SavePending();
+    readAllKeys();
     const std::vector<qint64> found = engine().keysWhereEqual(m_table, c->field, c->value);
     const QSet<qint64> matches(found.begin(), found.end());
     const int count = int(m_keys.size());

@@ -44,7 +44,9 @@ public:
 
     bool isBOF() const;
     bool isEOF() const;
-    int RecordCount() const { return int(m_keys.size()); }
+    // Reads the rest of a search's set first.
+    int RecordCount();
+    bool isEmpty() const { return m_keys.empty(); }
     bool hasCurrentRow() const;
     // Index of the current row, -1 before the first, RecordCount() after the last.
     int position() const { return m_pos; }
@@ -101,6 +103,13 @@ private:
     Engine& engine() const;
     void runKeys();
     void adoptKeys(std::vector<qint64> keys);
+    // A search's set is read in parts, so that its first row shows before the rest is read:
+    // each part when the set is walked up to it, all of it for Last, a count or a walk.
+    void runFirstKeys();
+    void readMoreKeys(int limit);
+    // Keys known up to pos, or all of them.
+    void knowKeysTo(int pos);
+    void readAllKeys();
     // The names as the table spells them; DbError for a field it does not have.
     QStringList spelled(const QStringList& names) const;
     void walkFieldsFrom(int from, const QStringList& names,
@@ -138,6 +147,11 @@ private:
 
     std::vector<qint64> m_keys;
     int m_pos = 0;
+    // Where the next part of a set read in parts starts, and how many parts were read.
+    qint64 m_keysNext = 0;
+    int m_keyParts = 0;
+    bool m_keyPartFound = true;
+    bool m_keysDone = true;
     // The rows of m_keys as read from the table; after the connection, so that it goes first.
     mutable RowBlockReader m_rows;
 

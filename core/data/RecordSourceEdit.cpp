@@ -63,6 +63,8 @@ void RecordSource::Update()
     }
     qint64 key = -1;
     if (m_state == EditState::Adding) {
+        // The new row goes after every row of the set, not after the part read so far.
+        readAllKeys();
         key = engine().insert(m_table, fields, values);
         m_keys.push_back(key);
         m_pos = int(m_keys.size()) - 1;

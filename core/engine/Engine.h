@@ -51,6 +51,18 @@ public:
     // The keys of the rows of table that meet where (every row when where is empty).
     virtual std::vector<qint64> keys(const QString& table, const QString& where) = 0;
 
+    // A part of the same set, for a search whose first rows are shown before the rest is
+    // read: the keys above after that meet where, ascending, from the first limit rows the
+    // engine finds (all of them when limit is negative; an engine that checks some conditions
+    // itself may give fewer). The next part starts above next; done when none is left.
+    struct KeyPart {
+        std::vector<qint64> keys;
+        qint64 next = 0;
+        bool done = true;
+    };
+    virtual KeyPart keysAfter(const QString& table, const QString& where, qint64 after,
+                              int limit) = 0;
+
     // The named fields (as the table spells them) of every row that meets where, given to
     // row in one pass; returns the keys of those rows. Lists of thousands of lines are filled
     // this way from a text just set.

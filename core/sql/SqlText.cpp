@@ -1,5 +1,8 @@
 #include "core/sql/SqlText.h"
 
+#include <QRegularExpression>
+#include <QStringList>
+
 namespace Sql {
 
 // A text between single quotes, each quote inside it doubled: the form criteria take.
@@ -73,6 +76,19 @@ QString ProblemSearch(qint64 softwareId, const QString& problem, const QString& 
     if (!solution.isEmpty())
         sql += QStringLiteral(" AND [Solution] LIKE ") + Quoted(ConvertWildcards(solution));
     return sql;
+}
+
+bool IsSearch(const QString& where)
+{
+    static const QRegularExpression like(QStringLiteral("\\bLIKE\\b"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    // A doubled quote inside a text closes and opens it again, which leaves the split alike.
+    const QStringList parts = where.split(QLatin1Char('\''));
+    for (int i = 0; i < parts.size(); i += 2) {
+        if (like.match(parts[i]).hasMatch())
+            return true;
+    }
+    return false;
 }
 
 QString TitleCriterion(const QString& title)

@@ -23,6 +23,8 @@ QString FilesOf(const QString& releaseId);
 QString ConvertWildcards(const QString& text);
 // The problems of a title narrowed by the two search boxes; an empty box adds no clause.
 QString ProblemSearch(qint64 softwareId, const QString& problem, const QString& solution);
+// Whether a WHERE text holds a LIKE outside its quoted texts: a search.
+bool IsSearch(const QString& where);
 
 QString TitleCriterion(const QString& title);
 QString ReleaseCriterion(const QString& releaseId);

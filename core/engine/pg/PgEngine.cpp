@@ -72,20 +72,36 @@ PgResult PgEngine::exec(const PgStatement& statement)
 }
 
 PgStatement PgEngine::setSelect(const PgTable& t, const QByteArray& list, const QString& where,
-                                const FindPlan* plan) const
+                                const FindPlan* plan, const KeyRange* range) const
 {
     PgStatement s;
     if (!where.isEmpty())
         s = TranslateSql(where, {}, &t, 1, true);
     if (plan)
         narrowSearch(s, *plan);
+    if (range) {
+        s.params << range->after;
+        const QByteArray above = quoted(t.key()) + " > $" + QByteArray::number(s.params.size());
+        s.sql = s.sql.isEmpty() ? above : '(' + s.sql + ") AND " + above;
+    }
     // The fields of the LIKEs left to the program come last.
     QByteArray fields = list;
     for (const PgClientLike& like : s.clientLikes)
         fields += ", " + quoted(like.column);
     s.sql = "SELECT " + quoted(t.key()) + fields + " FROM " + quoted(t.table) +
             (s.sql.isEmpty() ? QByteArray() : " WHERE " + s.sql) + " ORDER BY " + quoted(t.key());
+    if (range && range->limit >= 0)
+        s.sql += " LIMIT " + QByteArray::number(range->limit);
     return s;
+}
+
+PgStatement PgEngine::searchSelect(const PgTable& t, const QByteArray& list, const QString& where,
+                                   const KeyRange* range)
+{
+    const std::optional<FindPlan> plan = PlanFind(t.name, where);
+    if (plan && searchIndexCurrent())
+        return setSelect(t, list, plan->checkedWhere(), &*plan, range);
+    return setSelect(t, list, where, nullptr, range);
 }
 
 const std::vector<QString>& PgEngine::columns(const QString& name)
@@ -143,22 +159,79 @@ std::vector<qint64> PgEngine::scanFields(const QString& name, const QString& whe
     // A list's lines carry their rows' versions, so that a delete from the list is checked;
     // a set of keys alone comes from the index.
     const bool versioned = !fields.isEmpty();
-    const int first = versioned ? 2 : 1;
     const QByteArray columns =
         (versioned ? QByteArray(", row_version") : QByteArray()) + columnList(t, fields);
-    const std::optional<FindPlan> plan = PlanFind(name, where);
-    const bool narrowed = plan && searchIndexCurrent();
-    const PgStatement s = narrowed ? setSelect(t, columns, plan->checkedWhere(), &*plan)
-                                   : setSelect(t, columns, where);
+    const PgStatement s = searchSelect(t, columns, where);
     const PgResult r = exec(s);
+    std::vector<qint64> out = scanSelect(t, s, r, versioned, int(fields.size()), row);
+    m_bases.listed(t.name, where, out);
+    return out;
+}
+
+Engine::KeyPart PgEngine::keysAfter(const QString& name, const QString& where, qint64 after,
+                                    int limit)
+{
+    const PgTable& t = table(name);
+    if (limit >= 0) {
+        if (std::optional<KeyPart> part = walkPart(t, where, after, limit))
+            return *part;
+    }
+    const KeyRange range{after, limit};
+    const PgStatement s = searchSelect(t, {}, where, &range);
+    const PgResult r = exec(s);
+    KeyPart part;
+    part.keys = scanSelect(t, s, r, false, 0, [](const QVariant*) {});
+    // A row the program's own check left out still counts: the next part starts after it.
+    part.next = r.rows() > 0 ? r.integer(r.rows() - 1, 0) : after;
+    part.done = limit < 0 || r.rows() < limit;
+    return part;
+}
+
+std::optional<Engine::KeyPart> PgEngine::walkPart(const PgTable& t, const QString& where,
+                                                  qint64 after, int limit)
+{
+    // The title's next rows in key order, each checked as it is reached: the first rows of a
+    // search are found after a few rows whatever the server's statistics say, where its own
+    // plan may read every row the index gives first.
+    const std::optional<FindPlan> plan = PlanFind(t.name, where);
+    if (!plan || !TranslateSql(where, {}, &t, 1, true).clientLikes.empty())
+        return std::nullopt;
+    PgStatement s = TranslateSql(where, {}, &t);
+    QByteArray bound;
+    if (!plan->rest.isEmpty()) {
+        const PgStatement rest = TranslateSql(plan->rest.join(QStringLiteral(" AND ")), {}, &t,
+                                              int(s.params.size()) + 1);
+        bound = '(' + rest.sql + ") AND ";
+        s.params += rest.params;
+    }
+    s.params << after;
+    s.sql = "SELECT " + quoted(t.key()) + ", CASE WHEN " + s.sql + " THEN 1 ELSE 0 END FROM " +
+            quoted(t.table) + " WHERE " + bound + quoted(t.key()) + " > $" +
+            QByteArray::number(s.params.size()) + " ORDER BY " + quoted(t.key()) + " LIMIT " +
+            QByteArray::number(limit);
+    const PgResult r = exec(s);
+    KeyPart part;
+    for (int i = 0; i < r.rows(); ++i) {
+        if (r.integer(i, 1) != 0)
+            part.keys.push_back(r.integer(i, 0));
+    }
+    part.next = r.rows() > 0 ? r.integer(r.rows() - 1, 0) : after;
+    part.done = r.rows() < limit;
+    return part;
+}
+
+std::vector<qint64> PgEngine::scanSelect(const PgTable& t, const PgStatement& s, const PgResult& r,
+                                         bool versioned, int fields, const FieldsSink& row)
+{
+    const int first = versioned ? 2 : 1;
     std::vector<qint64> out;
     out.reserve(size_t(r.rows()));
     const size_t liked = s.clientLikes.size();
-    std::vector<QVariant> values(size_t(fields.size()) + liked);
+    std::vector<QVariant> values(size_t(fields) + liked);
     for (int i = 0; i < r.rows(); ++i) {
         for (size_t f = 0; f < values.size(); ++f)
             values[f] = r.value(i, int(f) + first);
-        if (liked && !MeetsClientLikes(s.clientLikes, values.data() + fields.size()))
+        if (liked && !MeetsClientLikes(s.clientLikes, values.data() + fields))
             continue;
         const qint64 key = r.integer(i, 0);
         if (versioned)
@@ -166,7 +239,6 @@ std::vector<qint64> PgEngine::scanFields(const QString& name, const QString& whe
         out.push_back(key);
         row(values.data());
     }
-    m_bases.listed(t.name, where, out);
     return out;
 }
 

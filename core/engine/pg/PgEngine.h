@@ -6,6 +6,7 @@
 #include "core/engine/pg/PgSql.h"
 
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -32,6 +33,7 @@ public:
     // Sets, in key order, by WHERE texts translated into parameters: whole results, binary,
     // each statement prepared once per connection.
     std::vector<qint64> keys(const QString& table, const QString& where) override;
+    KeyPart keysAfter(const QString& table, const QString& where, qint64 after, int limit) override;
     std::vector<qint64> scanFields(const QString& table, const QString& where,
                                    const QStringList& fields, const FieldsSink& row) override;
     std::vector<qint64> keysWhereEqual(const QString& table, const QString& field,
@@ -75,10 +77,27 @@ private:
     QByteArray column(const PgTable& t, const QString& field) const;
     QByteArray columnList(const PgTable& t, const QStringList& fields) const;
     PgResult exec(const PgStatement& statement);
+    // A part of a set: the keys above after, at most limit rows (all when negative).
+    struct KeyRange {
+        qint64 after;
+        int limit;
+    };
     // "SELECT key, list FROM table [WHERE ...] ORDER BY key", narrowed by the search index
-    // when plan is given.
+    // when plan is given, and to a part of the set when range is.
     PgStatement setSelect(const PgTable& t, const QByteArray& list, const QString& where,
-                          const FindPlan* plan = nullptr) const;
+                          const FindPlan* plan = nullptr, const KeyRange* range = nullptr) const;
+    // The statement of a read of where, through the search index when it can serve.
+    PgStatement searchSelect(const PgTable& t, const QByteArray& list, const QString& where,
+                             const KeyRange* range = nullptr);
+    // A part of a search read by walking the rows in key order: the keys among the next limit
+    // rows that meet where; nothing when where is no search the index could narrow.
+    std::optional<KeyPart> walkPart(const PgTable& t, const QString& where, qint64 after,
+                                    int limit);
+    // The rows r of a read s made by setSelect that meet the LIKEs left to the program: their
+    // keys, their versions kept when read (the column after the key), the fields that
+    // follow given to row.
+    std::vector<qint64> scanSelect(const PgTable& t, const PgStatement& s, const PgResult& r,
+                                   bool versioned, int fields, const FieldsSink& row);
     // The search index: 0 none, 1 being filled, 2 in use.
     int searchIndexState();
     // Whether the index holds every row as it is now, after folding the rows written since.

@@ -35,6 +35,7 @@ public:
     void readRows(const QString& table, const qint64* keys, int count, QVariant* values,
                   char* present) override;
     std::vector<qint64> keys(const QString& table, const QString& where) override;
+    KeyPart keysAfter(const QString& table, const QString& where, qint64 after, int limit) override;
     std::vector<qint64> scanFields(const QString& table, const QString& where,
                                    const QStringList& fields, const FieldsSink& row) override;
     void readFields(const QString& table, const QStringList& fields, const qint64* keys, int count,
@@ -98,8 +99,11 @@ private:
     std::optional<FindPlan> searchPlan(const QString& table, const QString& where);
     // The WHERE text narrowed to the rows the index gives.
     QString narrowedWhere(const FindPlan& plan) const;
-    // The keys of a search the index decides alone.
-    std::vector<qint64> indexedKeys(const FindPlan& plan);
+    // The keys above after of a search the index decides alone.
+    std::vector<qint64> indexedKeys(const FindPlan& plan, qint64 after);
+    // The first limit keys above after that meet where, found in the index's matches.
+    QString indexedPartSelect(const FindPlan& plan, const QString& where, qint64 after,
+                              int limit) const;
     // 0: none, 1: made by a fold of another version, 2: in use.
     int searchIndexState();
     // Makes the index (again, when replace), every row listed to be folded.

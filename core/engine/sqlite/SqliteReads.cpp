@@ -8,6 +8,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 using Sql::Bracketed;
@@ -155,11 +156,36 @@ std::vector<qint64> SqliteEngine::keys(const QString& table, const QString& wher
 {
     const std::optional<FindPlan> plan = searchPlan(table, where);
     if (plan && plan->exactOnly())
-        return indexedKeys(*plan);
+        return indexedKeys(*plan, std::numeric_limits<qint64>::min());
     const Statement q(m_handle, setSelect(QString(), table, plan ? narrowedWhere(*plan) : where));
     std::vector<qint64> keys = stepKeys(m_handle, q.get(), [](sqlite3_stmt*) {});
     m_bases.listed(table, where, keys);
     return keys;
+}
+
+Engine::KeyPart SqliteEngine::keysAfter(const QString& table, const QString& where, qint64 after,
+                                        int limit)
+{
+    const std::optional<FindPlan> plan = searchPlan(table, where);
+    KeyPart part;
+    if (plan && limit < 0 && plan->exactOnly()) {
+        part.keys = indexedKeys(*plan, after);
+    } else {
+        const QString above = QStringLiteral("rowid > ") + QString::number(after);
+        const QString narrowed = plan ? narrowedWhere(*plan) : where;
+        QString sql;
+        if (plan && limit >= 0)
+            sql = indexedPartSelect(*plan, where, after, limit);
+        else
+            sql = setSelect(QString(), table,
+                            narrowed.isEmpty() ? above : '(' + narrowed + ") AND " + above) +
+                  (limit >= 0 ? QStringLiteral(" LIMIT ") + QString::number(limit) : QString());
+        const Statement q(m_handle, sql);
+        part.keys = stepKeys(m_handle, q.get(), [](sqlite3_stmt*) {});
+    }
+    part.next = part.keys.empty() ? after : part.keys.back();
+    part.done = limit < 0 || int(part.keys.size()) < limit;
+    return part;
 }
 
 std::vector<qint64> SqliteEngine::scanFields(const QString& table, const QString& where,

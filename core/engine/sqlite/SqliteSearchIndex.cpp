@@ -141,11 +141,11 @@ QString matchQuery(const FindPlan& plan, const char* field)
     return terms.join(QStringLiteral(" AND "));
 }
 
-// The keys of one field's table that hold the runs.
-QString matchSelect(const char* field, const QString& query)
+// The keys of one field's table that hold the runs, named as key says.
+QString matchSelect(const char* field, const QString& query, const char* key = "rowid")
 {
-    return QStringLiteral("SELECT rowid FROM ProblemsFolded%1 WHERE ProblemsFolded%1 MATCH %2")
-        .arg(QLatin1String(field), Sql::Quoted(query));
+    return QStringLiteral("SELECT %1 FROM ProblemsFolded%2 WHERE ProblemsFolded%2 MATCH %3")
+        .arg(QLatin1String(key), QLatin1String(field), Sql::Quoted(query));
 }
 
 } // namespace
@@ -270,10 +270,11 @@ QString SqliteEngine::narrowedWhere(const FindPlan& plan) const
     return conditions.join(QStringLiteral(" AND "));
 }
 
-std::vector<qint64> SqliteEngine::indexedKeys(const FindPlan& plan)
+std::vector<qint64> SqliteEngine::indexedKeys(const FindPlan& plan, qint64 after)
 {
     // Lists in key order merged: faster than SQLite's look-up of each of the index's rows in
     // the table, when most rows match.
+    const QString above = QStringLiteral(" rowid > ") + QString::number(after);
     auto keysOf = [this](const QString& sql) {
         const Statement q(m_handle, sql + QStringLiteral(" ORDER BY rowid"));
         std::vector<qint64> keys;
@@ -285,19 +286,31 @@ std::vector<qint64> SqliteEngine::indexedKeys(const FindPlan& plan)
         return keys;
     };
     const QString rest = plan.checkedWhere();
-    std::vector<qint64> keys = keysOf(QStringLiteral("SELECT rowid FROM [Problems]") +
-                                      (rest.isEmpty() ? QString() : " WHERE " + rest));
+    std::vector<qint64> keys = keysOf(QStringLiteral("SELECT rowid FROM [Problems] WHERE") +
+                                      (rest.isEmpty() ? above : " (" + rest + ") AND" + above));
     for (const char* field : kFields) {
         const QString query = matchQuery(plan, field);
         if (query.isEmpty())
             continue;
-        const std::vector<qint64> found = keysOf(matchSelect(field, query));
+        const std::vector<qint64> found = keysOf(matchSelect(field, query) + " AND" + above);
         std::vector<qint64> both;
         std::set_intersection(keys.begin(), keys.end(), found.begin(), found.end(),
                               std::back_inserter(both));
         keys.swap(both);
     }
     return keys;
+}
+
+QString SqliteEngine::indexedPartSelect(const FindPlan& plan, const QString& where, qint64 after,
+                                        int limit) const
+{
+    // The index's matches of one text walked in key order, each row checked against the whole
+    // condition: the first rows of a search are found without reading all its matches.
+    const char* field = kFields[matchQuery(plan, kFields[0]).isEmpty() ? 1 : 0];
+    return QStringLiteral("SELECT f.k FROM (%1 AND rowid > %2 ORDER BY rowid) AS f CROSS JOIN"
+                          " [Problems] ON [Problems].rowid = f.k WHERE (%3) ORDER BY f.k LIMIT %4")
+        .arg(matchSelect(field, matchQuery(plan, field), "rowid AS k"), QString::number(after),
+             where, QString::number(limit));
 }
 
 bool SqliteEngine::createSearchIndex(bool replace)
