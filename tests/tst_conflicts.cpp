@@ -155,6 +155,12 @@ private slots:
         t.deleteWith(t.w->cmdDeleteVersion);
         QCOMPARE(t.env.msgs.count(), 1); // the question alone
         QCOMPARE(t.db.count("Versions") + t.db.count("Changes") + t.db.count("Files"), 0);
+
+        // Nor a problem added after the title's problems were read.
+        t.other({"add", "Problems", "SoftwareID", QString::number(t.title), "Problem", "theirs"});
+        t.deleteWith(t.w->cmdDeleteSoftware);
+        QCOMPARE(t.refusal(), kNotDeleted);
+        QCOMPARE(t.db.count("Problems"), 3);
     }
 
     // A change added to a version the other user deleted meanwhile is refused in plain words.
