@@ -128,12 +128,6 @@ private slots:
     void deleteFromAListOverAnotherUsersChange()
     {
         Shared t;
-        // A problem added after the title's problems were read would go with the title unseen.
-        t.other({"add", "Problems", "SoftwareID", QString::number(t.title), "Problem", "theirs"});
-        t.deleteWith(t.w->cmdDeleteSoftware);
-        QCOMPARE(t.refusal(), kNotDeleted);
-        QCOMPARE(t.db.count("Problems"), 3);
-
         // Added by the other user, the file is known here only from the list.
         const QString file = t.other({"add", "Files", "ReleaseID", QString::number(t.release),
                                       "File", "A.DLL", "Version", "1.0"});
@@ -161,6 +155,16 @@ private slots:
         t.deleteWith(t.w->cmdDeleteVersion);
         QCOMPARE(t.env.msgs.count(), 1); // the question alone
         QCOMPARE(t.db.count("Versions") + t.db.count("Changes") + t.db.count("Files"), 0);
+    }
+
+    // A problem added after the title's problems were read would go with the title unseen.
+    void deleteTitleOverAProblemAddedSince()
+    {
+        Shared t;
+        t.other({"add", "Problems", "SoftwareID", QString::number(t.title), "Problem", "theirs"});
+        t.deleteWith(t.w->cmdDeleteSoftware);
+        QCOMPARE(t.refusal(), kNotDeleted);
+        QCOMPARE(t.db.count("Problems"), 3);
     }
 
     // A change added to a version the other user deleted meanwhile is refused in plain words.
