@@ -4,6 +4,7 @@
 #include "core/engine/DbError.h"
 #include "core/settings/Settings.h"
 #include "mainwindow/frmVantor.h"
+#include "widgets/MsgBox.h"
 
 #include <QDialog>
 #include <QPlainTextEdit>
@@ -28,6 +29,8 @@ std::string quoted(const std::string& text)
 
 std::unique_ptr<MainWindow> OpenWindow()
 {
+    // A search that finds nothing says so; no one is there to press OK.
+    SetMsgBoxHook([](const MsgBoxCall&) { return MsgResult::OK; });
     auto form = std::make_unique<frmVantor>();
     form->Form_Load();
     form->show();

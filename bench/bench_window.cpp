@@ -275,32 +275,33 @@ void BM_Move(benchmark::State& state, Move m)
     p.report(state);
 }
 
-void BM_Search(benchmark::State& state)
+void BM_Search(benchmark::State& state, const QString& pattern)
 {
     const char* title = GrowthTitle(int(state.range(0)));
     MainWindow& w = Window();
     if (!ChooseTitle(state, w, title))
         return;
     const qint64 softwareId = SoftwareId(title);
+    const QString like = QString(pattern).replace(QLatin1Char('*'), QLatin1Char('%'));
     const std::string sql =
         "SELECT rowid FROM [Problems] WHERE [SoftwareID] = " + std::to_string(softwareId) +
-        " AND [Problem] LIKE '%driver%'";
+        " AND [Problem] LIKE '" + like.toStdString() + "'";
     std::unique_ptr<PlainLibpqSearch> plain;
     if (g_server)
         plain = std::make_unique<PlainLibpqSearch>(DatabasePath);
     // The process's first dialog loads fonts and styles once; that is not the search.
-    DoSearch(w, QStringLiteral("*driver*"));
+    DoSearch(w, pattern);
     Pair p;
     for (auto _ : state) {
         bool answered = false;
-        const Times tw = Measure([&] { answered = DoSearch(w, QStringLiteral("*driver*")); });
+        const Times tw = Measure([&] { answered = DoSearch(w, pattern); });
         if (!answered) {
             state.SkipWithError("the find dialog did not open");
             return;
         }
         const Times ts = Measure([&] {
             if (plain)
-                benchmark::DoNotOptimize(plain->run(softwareId, QStringLiteral("%driver%")));
+                benchmark::DoNotOptimize(plain->run(softwareId, like));
             else
                 benchmark::DoNotOptimize(SqlProblemSet(sql));
         });
@@ -443,12 +444,21 @@ void RegisterWindowBenchmarks()
             ->Arg(100000)
             ->Iterations(2000);
     }
-    reg("5_SearchDriver", BM_Search)
+    reg("5_SearchDriver", [](benchmark::State& s) { BM_Search(s, QStringLiteral("*driver*")); })
         ->ArgName("problems")
         ->Arg(1000)
         ->Arg(10000)
         ->Arg(100000)
         ->Iterations(5);
+    // A search few problems meet, and one none meets.
+    for (const char* pattern : {"*printer drive*", "*no such words*"}) {
+        const QString text = QString::fromLatin1(pattern);
+        reg((std::string("5_Search/\"") + pattern + '"').c_str(),
+            [text](benchmark::State& s) { BM_Search(s, text); })
+            ->ArgName("problems")
+            ->Arg(100000)
+            ->Iterations(5);
+    }
     reg("6_AddProblem/problems:100000", BM_AddProblem)->Iterations(10);
     reg("7_AllProblemsReport/problems:1000", BM_AllProblemsReport)
         ->ArgName("pdf")

@@ -113,7 +113,6 @@ void RecordSource::runFirstKeys()
     m_keysNext = part.next;
     m_keysDone = part.done;
     m_keyParts = 1;
-    m_keyPartFound = !part.keys.empty();
 }
 
 void RecordSource::readMoreKeys(int limit)
@@ -122,16 +121,15 @@ void RecordSource::readMoreKeys(int limit)
     m_keys.insert(m_keys.end(), part.keys.begin(), part.keys.end());
     m_keysNext = part.next;
     m_keysDone = part.done;
-    m_keyPartFound = !part.keys.empty();
     ++m_keyParts;
 }
 
 void RecordSource::knowKeysTo(int pos)
 {
     while (!m_keysDone && int(m_keys.size()) <= pos) {
-        // Each part larger than the last; after a part without a match (a search few rows
-        // meet), or a few parts, all that is left, which an index finds faster than a walk.
-        const bool rest = !m_keyPartFound || m_keyParts >= kKeyParts;
+        // Each part larger than the last; all that is left after a few parts, or when two
+        // found no match (a search few rows meet, which an index answers faster than a walk).
+        const bool rest = m_keyParts >= kKeyParts || (m_keyParts >= 2 && m_keys.empty());
         readMoreKeys(rest ? -1 : kFirstKeys << (3 * m_keyParts));
     }
 }

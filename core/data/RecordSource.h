@@ -150,7 +150,6 @@ private:
     // Where the next part of a set read in parts starts, and how many parts were read.
     qint64 m_keysNext = 0;
     int m_keyParts = 0;
-    bool m_keyPartFound = true;
     bool m_keysDone = true;
     // The rows of m_keys as read from the table; after the connection, so that it goes first.
     mutable RowBlockReader m_rows;
