@@ -177,8 +177,9 @@ void dropSearchIndex()
 {
     if (IsServerDatabase(g_db)) {
         PGconn* c = PQconnectdb(g_db.toUtf8().constData());
-        PQclear(PQexec(c, "DROP TABLE IF EXISTS problemsfolded, problemsfoldpending;"
-                          "DROP FUNCTION IF EXISTS vantor_fold_pending CASCADE"));
+        PQclear(PQexec(
+            c, "DROP TABLE IF EXISTS problemsfoldedtext, problemsfoldversion, problemsfoldpending;"
+               "DROP FUNCTION IF EXISTS vantor_fold_pending CASCADE"));
         PQfinish(c);
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "core/sql/Like.h"
 
+#include <QChar>
 #include <QRegularExpression>
 
 namespace {
@@ -133,4 +134,9 @@ bool FindPlan::exactOnly() const
             return false;
     }
     return true;
+}
+
+QByteArray FoldVersion()
+{
+    return "unicode " + QByteArray::number(int(QChar::currentUnicodeVersion())) + ", fold 1";
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -31,6 +32,10 @@ struct FindPlan {
 
 // The literal runs of three characters or more of a LIKE pattern, folded.
 QStringList LikeRuns(const QString& pattern);
+
+// The fold's own version, stored with an index: one folded by another (Qt's tables of another
+// Unicode version) holds other texts than a search's runs are folded to, so it is made again.
+QByteArray FoldVersion();
 
 // The plan for a WHERE text over the problems, or nothing when the index cannot narrow it:
 // another table, a condition that is not only ANDs, or no LIKE with a run.

@@ -82,8 +82,9 @@ QString tablesProblem(PgLink& link, const QStringList& present, bool inTransacti
 {
     const QStringList ours = vantorTables();
     // Find's index (PgSearchIndex.cpp) is Vantor's too, though a database may lack it.
-    const QStringList index{QStringLiteral("problemsfolded"),
-                            QStringLiteral("problemsfoldpending")};
+    const QStringList index{QStringLiteral("problemsfolded"), QStringLiteral("problemsfoldedtext"),
+                            QStringLiteral("problemsfoldpending"),
+                            QStringLiteral("problemsfoldversion")};
     QStringList others, missing;
     for (const QString& t : present) {
         if (!ours.contains(t) && !index.contains(t))

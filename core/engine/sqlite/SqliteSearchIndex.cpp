@@ -11,8 +11,6 @@
 #include "core/sql/Like.h"
 #include "core/sql/SqlText.h"
 
-#include <QChar>
-
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -67,13 +65,6 @@ const char kDropObjects[] = "DROP TRIGGER IF EXISTS ProblemsFoldInsert;"
                             "DROP TABLE IF EXISTS ProblemsFoldedSolution;"
                             "DROP TABLE IF EXISTS ProblemsFoldPending;"
                             "DROP TABLE IF EXISTS ProblemsFoldVersion;";
-
-// The fold's own version: an index folded by another (Qt's tables of another Unicode
-// version) would be told other texts than it holds, so it is made again.
-QByteArray foldVersion()
-{
-    return "unicode " + QByteArray::number(int(QChar::currentUnicodeVersion())) + ", fold 1";
-}
 
 bool exec(sqlite3* db, const char* sql)
 {
@@ -160,7 +151,7 @@ int SqliteEngine::searchIndexState()
     const Statement q(m_handle, QStringLiteral("SELECT Fold FROM ProblemsFoldVersion"));
     const bool same =
         sqlite3_step(q.get()) == SQLITE_ROW &&
-        QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(q.get(), 0))) == foldVersion();
+        QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(q.get(), 0))) == FoldVersion();
     return same ? 2 : 1;
 }
 
@@ -324,7 +315,7 @@ bool SqliteEngine::createSearchIndex(bool replace)
             execOrThrow(m_handle, sql);
         const Statement stamp(m_handle,
                               QStringLiteral("INSERT INTO ProblemsFoldVersion VALUES (?)"));
-        const QByteArray version = foldVersion();
+        const QByteArray version = FoldVersion();
         sqlite3_bind_text(stamp.get(), 1, version.constData(), int(version.size()),
                           SQLITE_TRANSIENT);
         stepOnce(m_handle, stamp.get());
