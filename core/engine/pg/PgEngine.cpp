@@ -45,7 +45,8 @@ PgResult PgEngine::exec(const PgStatement& statement)
                                       : "BEGIN");
             m_begun = true;
         }
-        return m_link.exec(statement.sql, statement.params, m_inTransaction);
+        return m_link.exec(statement.sql, statement.params, m_inTransaction,
+                           statement.planEachRun ? PgLink::Plan::EachRun : PgLink::Plan::Kept);
     } catch (const DbError& e) {
         if (!m_inTransaction)
             throw;

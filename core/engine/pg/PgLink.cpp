@@ -251,21 +251,28 @@ PgLink::Prepared& PgLink::prepare(const QByteArray& sql)
     if (p.generation == m_generation)
         return p;
     p.name = "vantor_" + QByteArray::number(++m_serial);
+    try {
+        prepareAs(p, sql);
+    } catch (const DbError&) {
+        m_prepared.remove(sql);
+        throw;
+    }
+    p.generation = m_generation;
+    return p;
+}
+
+void PgLink::prepareAs(Prepared& p, const QByteArray& sql)
+{
     PgResult made = answer(PQsendPrepare(m_conn, p.name.constData(), sql.constData(), 0, nullptr));
     PgResult described;
     if (made.ok())
         described = answer(PQsendDescribePrepared(m_conn, p.name.constData()));
-    if (!made.ok() || !described.ok()) {
-        const DbError e = failure(made.ok() ? described.get() : made.get());
-        m_prepared.remove(sql);
-        throw e;
-    }
+    if (!made.ok() || !described.ok())
+        throw failure(made.ok() ? described.get() : made.get());
     const int count = PQnparams(described.get());
     p.types.resize(size_t(count));
     for (int i = 0; i < count; ++i)
         p.types[size_t(i)] = PQparamtype(described.get(), i);
-    p.generation = m_generation;
-    return p;
 }
 
 PgResult PgLink::run(Prepared& p, const QVariantList& params)
@@ -290,7 +297,8 @@ PgResult PgLink::run(Prepared& p, const QVariantList& params)
                                       lengths.data(), binary.data(), 1));
 }
 
-PgResult PgLink::exec(const QByteArray& sql, const QVariantList& params, bool inTransaction)
+PgResult PgLink::exec(const QByteArray& sql, const QVariantList& params, bool inTransaction,
+                      Plan plan)
 {
     m_lastState.clear();
     if (!inTransaction)
@@ -298,7 +306,12 @@ PgResult PgLink::exec(const QByteArray& sql, const QVariantList& params, bool in
     else if (lost())
         throw unreachable({});
     m_timedOut = false;
-    PgResult r = run(prepare(sql), params);
+    // The unnamed statement is made again at every use, so the server plans it for the values
+    // given; a kept one may be given a plan made for any values after a few runs.
+    Prepared once;
+    if (plan == Plan::EachRun)
+        prepareAs(once, sql);
+    PgResult r = run(plan == Plan::EachRun ? once : prepare(sql), params);
     if (!r.ok())
         throw failure(r.get());
     return r;

@@ -43,8 +43,11 @@ public:
 
     // Runs one statement (prepared on first use) with its parameters, each sent as the type
     // the server expects there. inTransaction: a lost connection cannot be opened again in
-    // the middle of a command, whose earlier statements went with it.
-    PgResult exec(const QByteArray& sql, const QVariantList& params, bool inTransaction);
+    // the middle of a command, whose earlier statements went with it. Plan::EachRun: planned
+    // for its values each time, not kept, for a statement whose best plan depends on them.
+    enum class Plan { Kept, EachRun };
+    PgResult exec(const QByteArray& sql, const QVariantList& params, bool inTransaction,
+                  Plan plan = Plan::Kept);
     // A statement without parameters or prepared form (BEGIN, COMMIT, ...); returns the
     // server's command tag. Upkeep that may rightly take long (VACUUM) is not bounded.
     enum class Wait { Bounded, Unbounded };
@@ -72,6 +75,9 @@ private:
     // The connection's settings from libpq's reading of the URI, with Vantor's own added.
     void takeOptions(const _PQconninfoOption* options);
     Prepared& prepare(const QByteArray& sql);
+    // Prepares sql under p's name (the unnamed statement for an empty name) and learns the
+    // types of its parameters.
+    void prepareAs(Prepared& p, const QByteArray& sql);
     PgResult run(Prepared& p, const QVariantList& params);
     // Polls a connection that libpq has begun (or begun again) until it is open or the
     // deadline has passed; the reason when it failed.

@@ -44,9 +44,11 @@ PgStatement PgEngine::searchSelect(const PgTable& t, const QByteArray& list, con
                                    const KeyRange* range)
 {
     const std::optional<FindPlan> plan = PlanFind(t.name, where);
-    if (plan && searchIndexCurrent())
-        return setSelect(t, list, plan->checkedWhere(), &*plan, range);
-    return setSelect(t, list, where, nullptr, range);
+    if (!plan || !searchIndexCurrent())
+        return setSelect(t, list, where, nullptr, range);
+    PgStatement s = setSelect(t, list, plan->checkedWhere(), &*plan, range);
+    s.planEachRun = true;
+    return s;
 }
 
 const std::vector<QString>& PgEngine::columns(const QString& name)

@@ -22,6 +22,9 @@ struct PgStatement {
     QByteArray sql;
     QVariantList params;
     std::vector<PgClientLike> clientLikes = {};
+    // Planned for its values at every run: whether the index or a walk in key order is the
+    // faster way depends on the search text.
+    bool planEachRun = false;
 };
 
 // Translates a statement, or the condition of a WHERE clause, from the program's dialect into
