@@ -141,9 +141,11 @@ std::optional<Engine::KeyPart> PgEngine::walkPart(const PgTable& t, const QStrin
     // search are found after a few rows whatever the server's statistics say, where its own
     // plan may read every row the index gives first.
     const std::optional<FindPlan> plan = PlanFind(t.name, where);
-    if (!plan || !TranslateSql(where, {}, &t, 1, true).clientLikes.empty())
+    if (!plan)
         return std::nullopt;
-    PgStatement s = TranslateSql(where, {}, &t);
+    PgStatement s = TranslateSql(where, {}, &t, 1, true);
+    if (!s.clientLikes.empty())
+        return std::nullopt;
     QByteArray bound;
     if (!plan->rest.isEmpty()) {
         const PgStatement rest = TranslateSql(plan->rest.join(QStringLiteral(" AND ")), {}, &t,

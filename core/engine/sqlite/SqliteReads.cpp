@@ -171,15 +171,17 @@ Engine::KeyPart SqliteEngine::keysAfter(const QString& table, const QString& whe
     if (plan && limit < 0 && plan->exactOnly()) {
         part.keys = indexedKeys(*plan, after);
     } else {
-        const QString above = QStringLiteral("rowid > ") + QString::number(after);
-        const QString narrowed = plan ? narrowedWhere(*plan) : where;
         QString sql;
-        if (plan && limit >= 0)
+        if (plan && limit >= 0) {
             sql = indexedPartSelect(*plan, where, after, limit);
-        else
+        } else {
+            const QString narrowed = plan ? narrowedWhere(*plan) : where;
+            const QString above = QStringLiteral("rowid > ") + QString::number(after);
             sql = setSelect(QString(), table,
-                            narrowed.isEmpty() ? above : '(' + narrowed + ") AND " + above) +
-                  (limit >= 0 ? QStringLiteral(" LIMIT ") + QString::number(limit) : QString());
+                            narrowed.isEmpty() ? above : '(' + narrowed + ") AND " + above);
+            if (limit >= 0)
+                sql += QStringLiteral(" LIMIT ") + QString::number(limit);
+        }
         const Statement q(m_handle, sql);
         part.keys = stepKeys(m_handle, q.get(), [](sqlite3_stmt*) {});
     }
